@@ -1,0 +1,76 @@
+// Marivelle: a real-time 3D aquarium. One window, one frame per pass of the
+// event loop, until Escape or a close request.
+#include <cstdio>
+
+#include "app/viewport.h"
+#include "camera/camera.h"
+#include "platform/gl_api.h"
+#include "platform/platform.h"
+#include "scene/frame.h"
+#include "scene/requirements.h"
+#include "scene/setup.h"
+
+namespace {
+
+constexpr int kExitFailure = -1;
+
+void renderOnePaint() {
+    updateCamera();
+    renderFrame();
+    platformSwapBuffers();
+}
+
+// Handles one event; false once the program should end.
+bool handleEvent(const PlatformEvent& event) {
+    switch (event.type) {
+    case PLATFORM_EVENT_QUIT:
+    case PLATFORM_EVENT_CLOSE:
+        return false;
+    case PLATFORM_EVENT_CHAR:
+        return event.character != 27;
+    case PLATFORM_EVENT_SIZE:
+        resizeViewport(event.width, event.height);
+        return true;
+    }
+    return true;
+}
+
+} // namespace
+
+int main() {
+    if (!platformCreateWindow("Marivelle", 800, 600)) {
+        std::fprintf(stderr, "Marivelle: %s\n", platformLastError());
+        return kExitFailure;
+    }
+    const char* missing = missingGlRequirement();
+    if (missing != nullptr) {
+        std::fprintf(stderr, "Marivelle: %s\n", missing);
+        platformDestroyWindow();
+        return kExitFailure;
+    }
+    initScene();
+    platformShowWindow();
+
+    int width = 0;
+    int height = 0;
+    platformDrawableSize(&width, &height);
+    resizeViewport(width, height);
+    renderOnePaint();
+
+    bool running = true;
+    while (running) {
+        PlatformEvent event;
+        bool handled = false;
+        while (running && platformPollEvent(&event)) {
+            running = handleEvent(event);
+            handled = true;
+        }
+        // Like a window whose paint is never validated: a frame whenever no
+        // other event waits.
+        if (running && !handled) {
+            renderOnePaint();
+        }
+    }
+    platformDestroyWindow();
+    return 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The viewer's free-fly camera: six degrees of freedom, no limits, moved by the
+// keyboard once per frame at speeds scaled by the time since the last update.
+#include "app/clock.h"
+#include "camera/vecmath.h"
+
+// The camera pose, valid from static initialisation on; the scene set-up
+// places it once, afterwards only updateCamera changes it.
+extern Pose camera;
+inline Vec3& cameraPosition = camera.position;
+inline Vec3& cameraForward = camera.forward;
+inline Vec3& cameraUp = camera.up;
+
+// Started during static initialisation, so the first update covers the whole
+// start-up time.
+extern DeltaClock cameraClock;
+
+constexpr float moveSpeed = 5.0f;  // scene units per second
+constexpr float turnSpeed = 1.0f;  // radians per second
+
+// Virtual-key codes polled by updateCamera.
+enum CameraKey {
+    KEY_LEFT_ARROW = 37,
+    KEY_UP_ARROW = 38,
+    KEY_RIGHT_ARROW = 39,
+    KEY_DOWN_ARROW = 40,
+};
+
+// Reads the camera clock and applies the twelve keys in their fixed order:
+// W S (forward/back), Q E (slide left/right), A D (yaw), Up Down (rise/sink),
+// F R (pitch), Left Right (roll). Each key acts on the pose the previous left.
+void updateCamera();
+// Multiplies the view transform of the camera onto the current GL matrix.
+void applyCameraView();
+// Moves the camera by distance along up x forward (the viewer's left).
+void cameraStrafe(float distance);
+// Turns about up x forward; positive tips the view down.
+void cameraPitch(float angle);
+// Turns about the camera's own up; positive turns left.
+void cameraYaw(float angle);
+// Turns up about forward; positive tilts up towards the viewer's right.
+void cameraRoll(float angle);

@@ -1,0 +1,46 @@
+#pragma once
+// The window-system seam. The demo links the SDL backend, tests and tools link
+// the headless one; both implement every function here. No backend type leaks
+// through this header, so the scene never knows which one it runs on.
+#include <cstdint>
+
+enum PlatformEventType {
+    PLATFORM_EVENT_QUIT,   // the session asks the program to end
+    PLATFORM_EVENT_CLOSE,  // the window's close button or a close request
+    PLATFORM_EVENT_CHAR,   // a typed character; `character` holds its code (27 for Escape)
+    PLATFORM_EVENT_SIZE,   // the drawable changed size; `width` and `height` in pixels
+};
+
+struct PlatformEvent {
+    PlatformEventType type;
+    int character;
+    int width;
+    int height;
+};
+
+// Creates the window (hidden until platformShowWindow) with a double-buffered
+// RGBA context of at least 16 depth and 8 stencil bits, compatibility profile,
+// and makes the context current. False when no window or context can be had;
+// platformLastError() then says why.
+bool platformCreateWindow(const char* title, int width, int height);
+// Shows the window created above.
+void platformShowWindow();
+// Releases the context and the window. Safe to call when none exists.
+void platformDestroyWindow();
+// One line describing the last failure of platformCreateWindow.
+const char* platformLastError();
+// Takes the next pending event; false when none waits.
+bool platformPollEvent(PlatformEvent* event);
+// Size of the drawable area in pixels.
+void platformDrawableSize(int* width, int* height);
+// Presents the back buffer.
+void platformSwapBuffers();
+// True when the key with this virtual-key code (letters 'A'..'Z', arrows
+// 37..40) is down now or was pressed at any time since its previous poll.
+bool platformKeyPressed(int virtualKey);
+// Monotonic high-resolution counter and its ticks per second.
+int64_t platformCounter();
+int64_t platformCounterFrequency();
+// A modal box with one OK button and no owner window. A null caption shows
+// "Error". Where no box can be shown the text goes to standard error.
+void platformMessageBox(const char* text, const char* caption);

@@ -1,0 +1,207 @@
+// Headless backend of the window-system seam: an EGL context on Mesa's
+// surfaceless platform rendering into a pbuffer, a counter the caller drives,
+// scripted keys and events, and message boxes recorded instead of shown.
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+#include "platform/headless.h"
+#include "platform/platform.h"
+
+namespace {
+
+EGLDisplay display = EGL_NO_DISPLAY;
+EGLContext context = EGL_NO_CONTEXT;
+EGLSurface surface = EGL_NO_SURFACE;
+int surfaceWidth = 0;
+int surfaceHeight = 0;
+char lastError[256] = "";
+
+// Counter state is constant-initialised, so clocks started during static
+// initialisation of other files already see a valid counter.
+int64_t drivenTicks = 0;
+bool realTime = false;
+std::chrono::steady_clock::time_point realBase;
+int64_t realBaseTicks = 0;
+
+bool heldKeys[256] = {};
+bool tappedKeys[256] = {};
+
+std::deque<PlatformEvent>& pendingEvents() {
+    static std::deque<PlatformEvent> events;
+    return events;
+}
+
+std::vector<HeadlessMessage>& messages() {
+    static std::vector<HeadlessMessage> recorded;
+    return recorded;
+}
+
+bool fail(const char* what) {
+    std::snprintf(lastError, sizeof lastError, "%s (EGL error 0x%04x)", what, eglGetError());
+    return false;
+}
+
+EGLDisplay openSurfacelessDisplay() {
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (getPlatformDisplay == nullptr) {
+        return EGL_NO_DISPLAY;
+    }
+    return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+}
+
+bool indexValid(int virtualKey) { return virtualKey >= 0 && virtualKey < 256; }
+
+} // namespace
+
+bool platformCreateWindow(const char* /*title*/, int width, int height) {
+    display = openSurfacelessDisplay();
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
+        return fail("cannot open Mesa's surfaceless EGL display");
+    }
+    const EGLint configAttributes[] = {
+        EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+        EGL_DEPTH_SIZE, 16, EGL_STENCIL_SIZE, 8, EGL_NONE,
+    };
+    EGLConfig config;
+    EGLint count = 0;
+    if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1) {
+        return fail("no EGL configuration with RGBA8, depth and 8 stencil bits");
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        return fail("desktop OpenGL is not available through EGL");
+    }
+    const EGLint contextAttributes[] = {
+        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE,
+    };
+    context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
+    if (context == EGL_NO_CONTEXT) {
+        return fail("cannot create a compatibility-profile OpenGL context");
+    }
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+    if (surface == EGL_NO_SURFACE) {
+        return fail("cannot create the pbuffer");
+    }
+    if (!eglMakeCurrent(display, surface, surface, context)) {
+        return fail("cannot make the context current");
+    }
+    surfaceWidth = width;
+    surfaceHeight = height;
+    return true;
+}
+
+void platformShowWindow() {}
+
+void platformDestroyWindow() {
+    if (display == EGL_NO_DISPLAY) {
+        return;
+    }
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (surface != EGL_NO_SURFACE) {
+        eglDestroySurface(display, surface);
+    }
+    if (context != EGL_NO_CONTEXT) {
+        eglDestroyContext(display, context);
+    }
+    eglTerminate(display);
+    display = EGL_NO_DISPLAY;
+    context = EGL_NO_CONTEXT;
+    surface = EGL_NO_SURFACE;
+}
+
+const char* platformLastError() { return lastError; }
+
+bool platformPollEvent(PlatformEvent* event) {
+    auto& events = pendingEvents();
+    if (events.empty()) {
+        return false;
+    }
+    *event = events.front();
+    events.pop_front();
+    return true;
+}
+
+void platformDrawableSize(int* width, int* height) {
+    *width = surfaceWidth;
+    *height = surfaceHeight;
+}
+
+void platformSwapBuffers() {
+    if (display != EGL_NO_DISPLAY) {
+        eglSwapBuffers(display, surface);
+    }
+}
+
+bool platformKeyPressed(int virtualKey) {
+    if (!indexValid(virtualKey)) {
+        return false;
+    }
+    bool pressed = heldKeys[virtualKey] || tappedKeys[virtualKey];
+    tappedKeys[virtualKey] = false;
+    return pressed;
+}
+
+int64_t platformCounter() {
+    if (!realTime) {
+        return drivenTicks;
+    }
+    auto elapsed = std::chrono::steady_clock::now() - realBase;
+    return realBaseTicks + std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
+}
+
+int64_t platformCounterFrequency() { return kHeadlessCounterFrequency; }
+
+void platformMessageBox(const char* text, const char* caption) {
+    const char* title = caption != nullptr ? caption : "Error";
+    messages().push_back({text, title});
+    std::fprintf(stderr, "%s: %s\n", title, text);
+}
+
+void headlessSetCounter(int64_t ticks) {
+    drivenTicks = ticks;
+    if (realTime) {
+        realBase = std::chrono::steady_clock::now();
+        realBaseTicks = ticks;
+    }
+}
+
+void headlessAdvanceSeconds(double seconds) {
+    headlessSetCounter(platformCounter() +
+                       static_cast<int64_t>(seconds * static_cast<double>(kHeadlessCounterFrequency)));
+}
+
+void headlessUseRealTime(bool on) {
+    int64_t now = platformCounter();
+    realTime = on;
+    headlessSetCounter(now);
+}
+
+void headlessSetKey(int virtualKey, bool down) {
+    if (indexValid(virtualKey)) {
+        heldKeys[virtualKey] = down;
+    }
+}
+
+void headlessTapKey(int virtualKey) {
+    if (indexValid(virtualKey)) {
+        tappedKeys[virtualKey] = true;
+    }
+}
+
+void headlessReleaseAllKeys() {
+    std::memset(heldKeys, 0, sizeof heldKeys);
+    std::memset(tappedKeys, 0, sizeof tappedKeys);
+}
+
+void headlessPushEvent(const PlatformEvent& event) { pendingEvents().push_back(event); }
+
+const std::vector<HeadlessMessage>& headlessMessages() { return messages(); }
+
+void headlessClearMessages() { messages().clear(); }

@@ -1,0 +1,5 @@
+#pragma once
+// One-time scene set-up: fixed-function state, lights, camera placement, scene
+// constants and every object's own set-up, in a fixed order. Needs a current
+// context whose model-view matrix is still the identity; runs once.
+void initScene();

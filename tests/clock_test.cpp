@@ -1,0 +1,112 @@
+// The clocks driven through the headless counter.
+#include <gtest/gtest.h>
+
+#include "app/clock.h"
+#include "platform/headless.h"
+
+namespace {
+
+constexpr int64_t kTicks30ms = kHeadlessCounterFrequency * 3 / 100;
+
+TEST(TickGate, FirstCallNeverSteps) {
+    ElapsedClock clock;
+    TickGate gate;
+    headlessAdvanceSeconds(100.0);
+    EXPECT_FALSE(tickGateDue(clock, gate));
+    EXPECT_TRUE(clock.started);
+}
+
+TEST(TickGate, ExactlyThresholdDoesNotOpenJustAboveDoes) {
+    ElapsedClock clock;
+    TickGate gate;
+    EXPECT_FALSE(tickGateDue(clock, gate));
+    headlessSetCounter(clock.startCount + kTicks30ms);
+    EXPECT_FALSE(tickGateDue(clock, gate));
+    headlessSetCounter(clock.startCount + kTicks30ms + kHeadlessCounterFrequency / 100000);
+    EXPECT_TRUE(tickGateDue(clock, gate));
+}
+
+TEST(TickGate, OneStepPerCallWithoutCatchUp) {
+    ElapsedClock clock;
+    TickGate gate;
+    tickGateDue(clock, gate);
+    headlessAdvanceSeconds(1.0);  // a very slow frame
+    int steps = 0;
+    for (int call = 0; call < 5; ++call) {
+        if (tickGateDue(clock, gate)) {
+            ++steps;
+            restartTickGate(clock, gate);
+        }
+    }
+    EXPECT_EQ(steps, 1);
+}
+
+TEST(TickGate, RestartReadsTheClockAfterTheStep) {
+    ElapsedClock clock;
+    TickGate gate;
+    tickGateDue(clock, gate);
+    headlessAdvanceSeconds(0.05);
+    ASSERT_TRUE(tickGateDue(clock, gate));
+    headlessAdvanceSeconds(0.02);  // time spent inside the step
+    restartTickGate(clock, gate);
+    EXPECT_NEAR(gate.lastStepTime, 0.07f, 1e-6);
+    headlessAdvanceSeconds(0.025);
+    EXPECT_FALSE(tickGateDue(clock, gate));  // 0.025 since the step ended
+    headlessAdvanceSeconds(0.01);
+    EXPECT_TRUE(tickGateDue(clock, gate));
+}
+
+TEST(TickGate, StepRateIsTheLowerOfFrameRateAndAboutThirtyThree) {
+    for (double frameTime : {0.001, 0.1}) {
+        ElapsedClock clock;
+        TickGate gate;
+        tickGateDue(clock, gate);
+        int steps = 0;
+        int frames = static_cast<int>(10.0 / frameTime);
+        for (int i = 0; i < frames; ++i) {
+            headlessAdvanceSeconds(frameTime);
+            if (tickGateDue(clock, gate)) {
+                ++steps;
+                restartTickGate(clock, gate);
+            }
+        }
+        if (frameTime < 0.03) {
+            EXPECT_GT(steps, 300);
+            EXPECT_LT(steps, 334);
+        } else {
+            EXPECT_EQ(steps, frames);
+        }
+    }
+}
+
+TEST(DeltaClock, LazyStartReturnsAboutZeroThenTheInterval) {
+    headlessAdvanceSeconds(50.0);
+    DeltaClock clock;
+    EXPECT_EQ(readAndRestart(clock), 0.0f);
+    headlessAdvanceSeconds(0.25);
+    EXPECT_NEAR(readAndRestart(clock), 0.25f, 1e-6);
+    EXPECT_EQ(readAndRestart(clock), 0.0f);
+}
+
+TEST(ElapsedClock, CountsFromItsOwnStart) {
+    headlessAdvanceSeconds(7.0);
+    ElapsedClock clock;
+    startElapsedClock(clock);
+    headlessAdvanceSeconds(1.5);
+    EXPECT_NEAR(readElapsed(clock), 1.5f, 1e-6);
+    startElapsedClock(clock);  // a second start changes nothing
+    EXPECT_NEAR(readElapsed(clock), 1.5f, 1e-6);
+}
+
+TEST(ElapsedClock, ResolutionCoarsensWithRunningTime) {
+    ElapsedClock clock;
+    startElapsedClock(clock);
+    headlessAdvanceSeconds(16384.0);  // 2^14 s: float spacing about 2 ms
+    float a = readElapsed(clock);
+    headlessAdvanceSeconds(0.0009);
+    EXPECT_EQ(readElapsed(clock), a);
+    headlessAdvanceSeconds(0.0012);
+    EXPECT_GT(readElapsed(clock), a);
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real program in a real window under Xvfb.
+# Usage: window_test.sh CASE   (APP, DATA_DIR and SEND_CLOSE in the environment)
+source "$(dirname "$0")/lib.sh"
+case_name=${1:?case}
+
+run_case() {
+  case "$case_name" in
+  window_appears)
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window named Marivelle"
+    geometry=$(xdotool getwindowgeometry "$wid")
+    echo "$geometry" | grep -q "Geometry: 800x600" || fail "window is not 800x600: $geometry"
+    sleep 1
+    app_running || fail "the program ended by itself"
+    ;;
+  escape_exits_zero)
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    focus "$wid"; xdotool key --window "$wid" Escape
+    code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
+    ;;
+  close_exits_zero)
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    "$SEND_CLOSE" "$wid"
+    code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after a close request: $code"
+    ;;
+  keys_fly_the_camera)
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    focus "$wid"; sleep 1
+    # The band at the bottom shows only the floor's grid in front of the tank.
+    crop="780x120+10+470"
+    screenshot "$wid" "$WORK/a.png"
+    xdotool key --window "$wid" x; xdotool type --window "$wid" "zk1"; sleep 0.5
+    screenshot "$wid" "$WORK/b.png"
+    still=$(lit_mask_difference "$WORK/a.png" "$WORK/b.png" "$crop")
+    [ "$still" -le 1 ] || fail "typing other letters changed the picture ($still %)"
+    xdotool keydown --window "$wid" w; sleep 1; xdotool keyup --window "$wid" w; sleep 0.3
+    screenshot "$wid" "$WORK/c.png"
+    moved=$(lit_mask_difference "$WORK/b.png" "$WORK/c.png" "$crop")
+    echo "picture change: letters $still %, W held $moved %"
+    [ "$moved" -ge 3 ] || fail "holding W did not change the picture ($moved %)"
+    app_running || fail "the program ended"
+    xdotool key --window "$wid" Escape
+    code=$(wait_exit); [ "$code" = 0 ] || fail "exit code: $code"
+    ;;
+  resize_and_minimise)
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    for size in "400 300" "1200 900" "1 1" "640 1" "800 600"; do
+      xdotool windowsize --sync "$wid" $size 2>/dev/null || xdotool windowsize "$wid" $size
+      sleep 0.3
+      app_running || fail "the program ended after resizing to $size"
+    done
+    screenshot "$wid" "$WORK/r.png"
+    xdotool windowminimize "$wid"; sleep 0.5
+    app_running || fail "the program ended after minimising"
+    xdotool windowmap "$wid"; sleep 0.5
+    app_running || fail "the program ended after restoring"
+    focus "$wid"; xdotool key --window "$wid" Escape
+    code=$(wait_exit); [ "$code" = 0 ] || fail "exit code: $code"
+    ;;
+  no_display)
+    unset DISPLAY WAYLAND_DISPLAY
+    mkdir -p "$WORK/run"
+    set +e
+    (cd "$WORK/run" && "$APP") >"$WORK/app.out" 2>"$WORK/app.err"
+    code=$?
+    set -e
+    [ "$code" -ne 0 ] || fail "exit code 0 without a display"
+    grep -q "^Marivelle: " "$WORK/app.err" || fail "no message on standard error"
+    echo "message: $(cat "$WORK/app.err")"
+    ;;
+  *)
+    fail "unknown case $case_name"
+    ;;
+  esac
+}
+
+run_case
+echo "PASS: $case_name"

@@ -1,0 +1,106 @@
+#include "tests/gl_harness.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/gl_api.h"
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string dataDir() {
+    const char* dir = std::getenv("MARIVELLE_TEST_DATA_DIR");
+    return dir != nullptr ? dir : MARIVELLE_DEFAULT_DATA_DIR;
+}
+
+} // namespace
+
+void ensureHeadlessContext() {
+    static bool ready = false;
+    if (ready) {
+        return;
+    }
+    if (!platformCreateWindow("Marivelle", kFrameWidth, kFrameHeight)) {
+        FAIL() << "headless context: " << platformLastError();
+    }
+    if (chdir(dataDir().c_str()) != 0) {
+        FAIL() << "cannot enter " << dataDir();
+    }
+    ready = true;
+}
+
+std::string enterScratchDataDir(const std::vector<std::string>& filesToCopy) {
+    std::string source = dataDir();
+    std::string scratch = (fs::temp_directory_path() /
+                           ("marivelle-" + std::to_string(getpid()) + "-" +
+                            std::to_string(std::rand()))).string();
+    fs::create_directories(scratch);
+    for (const auto& name : filesToCopy) {
+        fs::copy_file(fs::path(source) / name, fs::path(scratch) / name,
+                      fs::copy_options::overwrite_existing);
+    }
+    if (chdir(scratch.c_str()) != 0) {
+        ADD_FAILURE() << "cannot enter " << scratch;
+    }
+    return scratch;
+}
+
+std::vector<std::string> allDataFiles() {
+    std::vector<std::string> names = {"Batman.raw", "Sand.bmp", "Bubble.bmp", "Water.vp",
+                                      "Water.fp", "FEESH.vp", "FEESH.fp", "FIN.vp",
+                                      "FIN.fp", "lux.vp", "lux.fp"};
+    for (int i = 0; i < 32; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "caust%02d.tga", i);
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<uint8_t> readColour() {
+    std::vector<uint8_t> pixels(static_cast<size_t>(kFrameWidth) * kFrameHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+Rgba pixelAt(const std::vector<uint8_t>& rgba, int x, int y) {
+    size_t i = (static_cast<size_t>(y) * kFrameWidth + x) * 4;
+    return {rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
+}
+
+std::vector<uint8_t> readStencil() {
+    std::vector<uint8_t> values(static_cast<size_t>(kFrameWidth) * kFrameHeight);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, values.data());
+    return values;
+}
+
+bool projectToWindow(float x, float y, float z, float* windowX, float* windowY) {
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble wx, wy, wz;
+    if (gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz) != GL_TRUE) {
+        return false;
+    }
+    *windowX = static_cast<float>(wx);
+    *windowY = static_cast<float>(wy);
+    return wz > 0.0 && wz < 1.0;
+}
+
+int drainGlErrors() {
+    int count = 0;
+    while (glGetError() != GL_NO_ERROR && count < 100) {
+        ++count;
+    }
+    return count;
+}

@@ -1,0 +1,143 @@
+// The grid room rendered on the headless context and read back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/viewport.h"
+#include "camera/camera.h"
+#include "platform/gl_api.h"
+#include "scene/frame.h"
+#include "scene/setup.h"
+#include "tests/gl_harness.h"
+
+namespace {
+
+class GridFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureHeadlessContext();
+        initScene();
+        resizeViewport(kFrameWidth, kFrameHeight);
+    }
+
+    // Window position of a world point seen through the current camera.
+    static bool project(float x, float y, float z, int* wx, int* wy) {
+        glPushMatrix();
+        applyCameraView();
+        float fx, fy;
+        bool visible = projectToWindow(x, y, z, &fx, &fy);
+        glPopMatrix();
+        *wx = static_cast<int>(fx);
+        *wy = static_cast<int>(fy);
+        return visible && *wx >= 1 && *wy >= 1 && *wx < kFrameWidth - 1 && *wy < kFrameHeight - 1;
+    }
+
+    // True when some pixel within one pixel of (x, y) satisfies the test.
+    template <class Test>
+    static bool near(const std::vector<uint8_t>& frame, int x, int y, Test test) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (test(pixelAt(frame, x + dx, y + dy))) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+};
+
+bool isWhite(const Rgba& p) { return p.r > 200 && p.g > 200 && p.b > 200; }
+bool isGreen(const Rgba& p) { return p.g > 200 && p.r < 60 && p.b < 60; }
+bool isBlack(const Rgba& p) { return p.r < 10 && p.g < 10 && p.b < 10; }
+
+TEST_F(GridFrameTest, StartPoseShowsAxisLinesLatticeAndBlackBackground) {
+    EXPECT_FLOAT_EQ(cameraPosition.z, 40.0f);
+    renderFrame();
+    auto frame = readColour();
+
+    int x, y;
+    // The floor's white axis line along z at x = 0, in front of the eye.
+    ASSERT_TRUE(project(0, 0, 20, &x, &y));
+    EXPECT_TRUE(near(frame, x, y, isWhite)) << "axis line at " << x << "," << y;
+    // Green lattice lines x = 5 on the floor and y... the far wall's lattice.
+    ASSERT_TRUE(project(5, 0, 20, &x, &y));
+    EXPECT_TRUE(near(frame, x, y, isGreen)) << "lattice at " << x << "," << y;
+    ASSERT_TRUE(project(-3, 0, 10, &x, &y));
+    EXPECT_TRUE(near(frame, x, y, isGreen));
+    // Between lattice lines the floor is black.
+    ASSERT_TRUE(project(2.5f, 0, 10.5f, &x, &y));
+    EXPECT_TRUE(isBlack(pixelAt(frame, x, y)));
+
+    int black = 0;
+    for (size_t i = 0; i < frame.size(); i += 4) {
+        black += frame[i] < 10 && frame[i + 1] < 10 && frame[i + 2] < 10;
+    }
+    EXPECT_GT(black, kFrameWidth * kFrameHeight / 2) << "background should be mostly black";
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+TEST_F(GridFrameTest, WallsCeilingAndFloorSurroundTheEye) {
+    // Looking straight up and straight down, and at each wall, lines appear.
+    auto countLit = [](const std::vector<uint8_t>& frame) {
+        int lit = 0;
+        for (size_t i = 0; i < frame.size(); i += 4) {
+            lit += frame[i + 1] > 100;
+        }
+        return lit;
+    };
+    for (int turn = 0; turn < 4; ++turn) {
+        renderFrame();
+        EXPECT_GT(countLit(readColour()), 1000) << "wall " << turn;
+        cameraYaw(static_cast<float>(M_PI / 2));
+    }
+    cameraPitch(static_cast<float>(M_PI / 2));  // looking down at the floor
+    renderFrame();
+    EXPECT_GT(countLit(readColour()), 1000);
+    cameraPitch(static_cast<float>(M_PI));  // over the top: the ceiling
+    renderFrame();
+    EXPECT_GT(countLit(readColour()), 1000);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+TEST_F(GridFrameTest, FrameLeavesTheModelViewStackAsItFoundIt) {
+    GLint depthBefore = 0, depthAfter = 0;
+    float before[16], after[16];
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    for (int i = 0; i < 3; ++i) {
+        renderFrame();
+    }
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    EXPECT_EQ(depthBefore, depthAfter);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_FLOAT_EQ(before[i], after[i]);
+    }
+    EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+TEST_F(GridFrameTest, ResizeSetsViewportAndAspect) {
+    resizeViewport(400, 100);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 400);
+    EXPECT_EQ(viewport[3], 100);
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    // gluPerspective: m[5] = cot(fov/2), m[0] = m[5] / aspect.
+    float f = 1.0f / std::tan(static_cast<float>(M_PI) / 12.0f);
+    EXPECT_NEAR(projection[5], f, 1e-4);
+    EXPECT_NEAR(projection[0], f / 4.0f, 1e-4);
+
+    // A zero height keeps the previous, finite projection.
+    resizeViewport(400, 0);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[0], f / 4.0f, 1e-4);
+    GLint mode;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+} // namespace
