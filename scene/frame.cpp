@@ -2,13 +2,50 @@
 
 #include "camera/camera.h"
 #include "platform/gl_api.h"
+#include "scene/caustics.h"
 #include "scene/grid.h"
+#include "scene/palette.h"
+#include "scene/scene_state.h"
+#include "scene/tank.h"
+#include "scene/water.h"
+
+namespace {
+
+// Drawn where the stencil pass marked the water column, from both sides.
+void drawWaterInColumn() {
+    glPushMatrix();
+    glEnable(GL_STENCIL_TEST);
+    glTranslatef(waterSurfacePosition.x, waterSurfacePosition.y, waterSurfacePosition.z);
+    glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
+    glDisable(GL_CULL_FACE);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteWhite);
+    drawWaterSurface();
+    glDisable(GL_STENCIL_TEST);
+    glEnable(GL_CULL_FACE);
+    glPopMatrix();
+}
+
+} // namespace
 
 void renderFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    advanceCausticFrame();
     glPushMatrix();
     applyCameraView();
+    bindCausticFrame();
     drawGridRoom();
+    // Everything after the room stands 2.5 units higher.
+    glTranslatef(0.0f, 2.5f, 0.0f);
+
+    glPushMatrix();
+    drawWaterStencil();
+    glPopMatrix();
+
+    glPushMatrix();
+    drawWaterInColumn();
+    drawTankPass();
+    glPopMatrix();
+
     glDisable(GL_STENCIL_TEST);
     glPopMatrix();
 }

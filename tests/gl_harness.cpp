@@ -36,10 +36,14 @@ void ensureHeadlessContext() {
 }
 
 std::string enterScratchDataDir(const std::vector<std::string>& filesToCopy) {
+    ensureHeadlessContext();  // it enters the data folder; the scratch folder must come after
     std::string source = dataDir();
+    // Named without rand(), which would shift the scene's own random tables.
+    static int serial = 0;
     std::string scratch = (fs::temp_directory_path() /
                            ("marivelle-" + std::to_string(getpid()) + "-" +
-                            std::to_string(std::rand()))).string();
+                            std::to_string(++serial))).string();
+    fs::remove_all(scratch);
     fs::create_directories(scratch);
     for (const auto& name : filesToCopy) {
         fs::copy_file(fs::path(source) / name, fs::path(scratch) / name,

@@ -1,0 +1,143 @@
+#include "assets/shader.h"
+
+#include <cstdio>
+
+#include "scene/scene_state.h"
+
+char shaderSourceBuffer[kMaxShaderSourceLength + 1];
+
+namespace {
+
+enum class Support { Unknown, Yes, No };
+Support support = Support::Unknown;
+
+bool programCurrent() {
+    if (!shaderObjectsSupported()) {
+        return false;
+    }
+    return glGetHandleARB(GL_PROGRAM_OBJECT_ARB) != 0;
+}
+
+void deleteBoth(GLhandleARB vertex, GLhandleARB fragment) {
+    glDeleteObjectARB(vertex);
+    glDeleteObjectARB(fragment);
+}
+
+bool compiled(GLhandleARB shader) {
+    GLint status = 0;
+    glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &status);
+    return status != 0;
+}
+
+GLint uniformLocation(GLhandleARB program, const char* name) {
+    if (program == 0) {
+        return -1;
+    }
+    return glGetUniformLocationARB(program, name);
+}
+
+} // namespace
+
+bool shaderObjectsSupported() {
+    if (support == Support::Unknown) {
+        bool all = epoxy_has_gl_extension("GL_ARB_shader_objects") &&
+                   epoxy_has_gl_extension("GL_ARB_vertex_shader") &&
+                   epoxy_has_gl_extension("GL_ARB_fragment_shader");
+        support = all ? Support::Yes : Support::No;
+    }
+    return support == Support::Yes;
+}
+
+void disableShaderObjects() { support = Support::No; }
+
+bool loadShaderSource(const char* fileName, GLhandleARB shader) {
+    std::FILE* file = std::fopen(fileName, "r");
+    if (file == nullptr) {
+        return false;
+    }
+    long count = 0;
+    while (std::fgetc(file) != EOF) {
+        if (++count > kMaxShaderSourceLength) {
+            std::fclose(file);
+            return false;
+        }
+    }
+    std::rewind(file);
+    size_t read = std::fread(shaderSourceBuffer, 1, static_cast<size_t>(count), file);
+    // Terminate after what actually arrived, so a file that shrank between the
+    // count and the read cannot leave an older source's tail behind.
+    shaderSourceBuffer[read] = '\0';
+    std::fclose(file);
+    const GLcharARB* text = shaderSourceBuffer;
+    glShaderSourceARB(shader, 1, &text, nullptr);
+    return true;
+}
+
+GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile) {
+    if (!shaderObjectsSupported()) {
+        return 0;
+    }
+    GLhandleARB vertex = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+    GLhandleARB fragment = glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
+    if (!loadShaderSource(vertexFile, vertex) || !loadShaderSource(fragmentFile, fragment)) {
+        deleteBoth(vertex, fragment);
+        return 0;
+    }
+    // Both stages compile before either status is looked at.
+    glCompileShaderARB(vertex);
+    glCompileShaderARB(fragment);
+    if (!compiled(vertex) || !compiled(fragment)) {
+        deleteBoth(vertex, fragment);
+        return 0;
+    }
+    GLhandleARB program = glCreateProgramObjectARB();
+    glAttachObjectARB(program, vertex);
+    glAttachObjectARB(program, fragment);
+    glLinkProgramARB(program);
+    // Attached objects live on until the program goes.
+    deleteBoth(vertex, fragment);
+    return program;
+}
+
+void buildScenePrograms() {
+    waterProgram = buildShaderProgram("Water.vp", "Water.fp");
+    fishProgram = buildShaderProgram("FEESH.vp", "FEESH.fp");
+    finProgram = buildShaderProgram("FIN.vp", "FIN.fp");
+    lightProgram = buildShaderProgram("lux.vp", "lux.fp");
+    useProgram(waterProgram);
+    waveLocation = uniformLocation(waterProgram, "vWave");
+    timeLocation = uniformLocation(waterProgram, "fTime");
+    fishColorLocation = uniformLocation(fishProgram, "lawlColor");
+    finColorLocation = uniformLocation(finProgram, "lawlColor");
+    alphaLocation = uniformLocation(lightProgram, "fAlpha");
+    // Samplers default to unit 0; the water samples the caustic frame, which
+    // lives on unit 1.
+    GLint causticMapLocation = uniformLocation(waterProgram, "causticMap");
+    if (causticMapLocation != -1) {
+        glUniform1i(causticMapLocation, 1);
+    }
+}
+
+void useProgram(GLhandleARB program) {
+    if (shaderObjectsSupported()) {
+        glUseProgramObjectARB(program);
+    }
+}
+
+void uploadUniform1f(GLint location, float value) {
+    if (programCurrent()) {
+        glUniform1f(location, value);
+    }
+}
+
+void uploadUniform3f(GLint location, float x, float y, float z) {
+    if (programCurrent()) {
+        glUniform3f(location, x, y, z);
+    }
+}
+
+void uploadUniform4fv(GLint location, const float* value) {
+    if (programCurrent()) {
+        glUniform4fv(location, 1, value);
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+// GLSL programs through the ARB shader-object extensions. Where the driver
+// lacks them every program is 0, nothing here calls a shader entry point, and
+// the scene draws with the fixed-function pipeline.
+#include "platform/gl_api.h"
+
+constexpr int kMaxShaderSourceLength = 8192;
+
+// The last source read, zero-terminated; every load overwrites it.
+extern char shaderSourceBuffer[kMaxShaderSourceLength + 1];
+
+// True when GL_ARB_shader_objects, _vertex_shader and _fragment_shader are all
+// offered. Decided once, with the context current.
+bool shaderObjectsSupported();
+// Makes shaderObjectsSupported() false for the rest of the run, as on a driver
+// without the extensions.
+void disableShaderObjects();
+
+// Reads a source file (at most 8192 characters) into the shader object. False
+// when the file cannot be opened or is longer; shows no message.
+bool loadShaderSource(const char* fileName, GLhandleARB shader);
+// Compiles both files and links them; 0 when a file cannot be loaded or a
+// stage does not compile. Shows no message.
+GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile);
+// Builds the four scene programs, makes waterProgram current and looks up the
+// five uniform locations.
+void buildScenePrograms();
+
+// Makes the program current (0: the fixed-function pipeline).
+void useProgram(GLhandleARB program);
+// Uniform uploads to the current program. With no program current they do
+// nothing: the value could not reach any program, and GL would only record an
+// error.
+void uploadUniform1f(GLint location, float value);
+void uploadUniform3f(GLint location, float x, float y, float z);
+void uploadUniform4fv(GLint location, const float* value);

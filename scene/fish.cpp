@@ -1,0 +1,93 @@
+#include "scene/fish.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "assets/shader.h"
+#include "platform/gl_api.h"
+#include "scene/palette.h"
+#include "scene/scene_state.h"
+#include "scene/sphere.h"
+
+Fish fishes[fishCount];
+
+namespace {
+
+const float* const bodyColours[7] = {paletteRed,  paletteOrange, paletteYellow, paletteGreen,
+                                     paletteBlue, paletteCyan,   paletteMagenta};
+const float* const tailColours[7] = {paletteCyan, paletteRed,    paletteWhite, paletteDarkGrey,
+                                     paletteRed,  paletteYellow, paletteBlack};
+
+} // namespace
+
+void initFishes() {
+    float r = tankRadius - 5.0f;
+    int k = static_cast<int>(r);
+    for (Fish& fish : fishes) {
+        float y = static_cast<float>(std::rand() % 25) + 1.5f;
+        float z = static_cast<float>(std::rand() % k) - r;
+        fish.colourType = std::rand() % 7;
+        fish.speed = static_cast<float>(std::rand() % 10 + 1);
+        fish.orbitAngle = 0.0f;
+        fish.pose.position = {r, y, z};
+        fish.pose.up = {0.0f, 1.0f, 0.0f};
+    }
+}
+
+void updateAndDrawFish(Fish& fish, float dt) {
+    glPushMatrix();
+    fish.orbitAngle = fish.orbitAngle + fish.speed * 10.0f * dt;
+    glRotatef(fish.orbitAngle, 0.0f, 1.0f, 0.0f);
+    // The steering direction comes from the pose's up vector, not its
+    // position, so every fish gets the same heading in its orbiting frame.
+    const Vec3& up = fish.pose.up;
+    Vec3 d = {fishTarget.x - up.x, fishTarget.y - up.y, fishTarget.z - up.z};
+    float length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    Vec3 n = {-d.x / length, -d.y / length, -d.z / length};
+    fish.pose.forward = cross(up, n);
+    Mat4 model = poseMatrix(fish.pose);
+    glMultMatrixf(model.m);
+    orthonormalizePose(fish.pose);
+    drawFish(fish.colourType);
+    glPopMatrix();
+}
+
+void drawFish(int colourType) {
+    glPushMatrix();
+    useProgram(fishProgram);
+    glCullFace(GL_BACK);
+    uploadUniform4fv(fishColorLocation, bodyColours[colourType]);
+    glDisable(GL_BLEND);
+    drawSphere(1.0f, 6, 3);
+
+    glPushMatrix();
+    uploadUniform4fv(fishColorLocation, paletteBlack);
+    glTranslatef(-0.3f, 0.0f, 0.0f);
+    glTranslatef(0.0f, 0.25f, 0.0f);
+    glScalef(0.5f, 0.5f, 1.5f);
+    drawSphere(0.5f, 30, 15);
+    glPopMatrix();
+
+    glTranslatef(1.0f, 0.0f, 0.0f);
+    glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
+    glDisable(GL_CULL_FACE);
+    useProgram(finProgram);
+    uploadUniform4fv(finColorLocation, tailColours[colourType]);
+    gluCylinder(sharedQuadric, 1.0, 0.3, 0.5, 4, 2);
+
+    glEnable(GL_CULL_FACE);
+    useProgram(0);
+    glEnable(GL_BLEND);
+    glPopMatrix();
+}
+
+void drawSphere(float radius, int slices, int stacks) {
+    generateSphere(
+        radius, slices, stacks, [] { glBegin(GL_TRIANGLE_STRIP); },
+        [](const SphereVertex& vertex) {
+            glTexCoord2f(vertex.u, vertex.v);
+            glNormal3f(vertex.normal.x, vertex.normal.y, vertex.normal.z);
+            glVertex3f(vertex.position.x, vertex.position.y, vertex.position.z);
+        },
+        [] { glEnd(); });
+}

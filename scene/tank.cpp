@@ -1,0 +1,181 @@
+#include "scene/tank.h"
+
+#include "assets/shader.h"
+#include "platform/gl_api.h"
+#include "scene/bubbles.h"
+#include "scene/fish.h"
+#include "scene/palette.h"
+#include "scene/sand.h"
+#include "scene/scene_state.h"
+
+DeltaClock tankClock;
+
+namespace {
+
+constexpr int kSlices = 30;
+
+void translate(const Vec3& v) { glTranslatef(v.x, v.y, v.z); }
+
+void setMaterial(const float* diffuse, const float* specular) {
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+}
+
+void drawGlassCylinder() {
+    gluCylinder(sharedQuadric, tankRadius, tankRadius, 30.0, kSlices, 30);
+}
+
+// The glass shares its state set-up between the stencil pass and the far side.
+void prepareGlass() {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_BLEND);
+    setMaterial(paletteTranslucentBlue, paletteWhite);
+}
+
+void drawFloorDisk() {
+    glPushMatrix();
+    translate(tankCentre);
+    glTranslatef(0.0f, -1.5f, 0.0f);
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    gluDisk(sharedQuadric, 0.0, tankRadius + 100.0f, kSlices, 30);
+    glPopMatrix();
+}
+
+void drawRimAndPlinth() {
+    glPushMatrix();
+    useProgram(0);
+    // Meant for the rim's program; with none current it changes nothing.
+    uploadUniform1f(alphaLocation, 1.0f);
+    glDisable(GL_CULL_FACE);
+    fishTarget = {tankCentre.x, tankCentre.y - 0.01f, tankCentre.z};
+    translate(fishTarget);
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteBlack);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, paletteDarkGrey);
+    gluCylinder(sharedQuadric, tankRadius - 1.0f, tankRadius - 0.2f, 1.0, kSlices, 30);
+    glTranslatef(0.0f, 0.0f, 1.0f);
+    gluDisk(sharedQuadric, tankRadius - 0.2f, tankRadius + 0.5f, kSlices, 10);
+    glTranslatef(0.0f, 0.0f, -5.0f);
+    gluCylinder(sharedQuadric, tankRadius + 0.5f, tankRadius + 0.5f, 5.0, kSlices, 30);
+    glEnable(GL_CULL_FACE);
+    useProgram(0);
+    glPopMatrix();
+}
+
+void drawFarGlass() {
+    glPushMatrix();
+    translate(tankCentre);
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    glCullFace(GL_FRONT);
+    prepareGlass();
+    drawGlassCylinder();
+    glPopMatrix();
+}
+
+void drawSchool(float dt) {
+    glPushMatrix();
+    translate(tankCentre);
+    glDisable(GL_STENCIL_TEST);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteWhite);
+    for (Fish& fish : fishes) {
+        updateAndDrawFish(fish, dt);
+    }
+    glPopMatrix();
+}
+
+void drawSand() {
+    glPushMatrix();
+    glActiveTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    glScalef(0.025f, 0.025f, 0.025f);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteWhite);
+    glBindTexture(GL_TEXTURE_2D, sandTexture);
+    drawSandFloor(1.0f);
+    glEnable(GL_CULL_FACE);
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    glPopMatrix();
+}
+
+void drawBubbles() {
+    glPushMatrix();
+    translate(tankCentre);
+    updateAndDrawBubbles();
+    glPopMatrix();
+}
+
+// Drawn last, blended over everything inside; unit 1 is the active unit here.
+void drawNearGlass() {
+    glPushMatrix();
+    useProgram(0);
+    // Meant for the glass's program; with none current it changes nothing.
+    uploadUniform1f(alphaLocation, 0.2f);
+    translate(tankCentre);
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    glCullFace(GL_BACK);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_BLEND);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteTranslucentBlue);
+    drawGlassCylinder();
+    useProgram(0);
+    glPopMatrix();
+}
+
+} // namespace
+
+void drawWaterStencil() {
+    glClearStencil(0);
+    glEnable(GL_STENCIL_TEST);
+    // Every fragment fails and only counts itself into the stencil buffer.
+    glStencilFunc(GL_NEVER, 0, 0);
+    glStencilOp(GL_INCR, GL_INCR, GL_INCR);
+    useProgram(0);
+
+    glPushMatrix();
+    translate(sceneOffset);
+    translate(tankCentre);
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    glCullFace(GL_FRONT);
+    prepareGlass();
+    drawGlassCylinder();
+    glPopMatrix();
+
+    glPushMatrix();
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    translate(stencilDiskPosition);
+    glDisable(GL_CULL_FACE);
+    gluDisk(sharedQuadric, 0.0, tankRadius, kSlices, 15);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_STENCIL_TEST);
+    glPopMatrix();
+
+    glStencilFunc(GL_EQUAL, 1, 1);
+    glStencilOp(GL_DECR, GL_DECR, GL_DECR);
+}
+
+void drawTankPass() {
+    float dt = readAndRestart(tankClock);
+    translate(sceneOffset);
+    useProgram(0);
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    glDisable(GL_STENCIL_TEST);
+
+    drawFloorDisk();
+    drawRimAndPlinth();
+    drawFarGlass();
+    drawSchool(dt);
+    drawSand();
+    drawBubbles();
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    drawNearGlass();
+    glEnable(GL_STENCIL_TEST);
+}

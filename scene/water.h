@@ -1,0 +1,25 @@
+#pragma once
+// The water surface: a fixed 64 x 64 grid one unit apart, drawn as triangle
+// strips through the water program, which makes the waves from "vWave" (a
+// phase advanced per vertex pair drawn) and "fTime" (seconds).
+#include "app/clock.h"
+#include "camera/vecmath.h"
+
+constexpr int kWaterGridSize = 64;
+constexpr float kWaterPhaseLimit = 6.2831853071f;
+constexpr float kWaterPhaseStep = 0.00001f;
+
+// Row i, column j at 64 * i + j; filled by initWaterMesh, constant afterwards.
+extern Vec3 waterMesh[kWaterGridSize * kWaterGridSize];
+// Radians in [0, 2 pi]; 0 at start, advanced by every vertex pair drawn.
+extern float waterPhase;
+extern ElapsedClock waterClock;
+
+// Vertex (i, j) = (32 - i, 0, 32 - j).
+void initWaterMesh();
+// Advances the phase by one vertex pair, back to 0 past the limit.
+void advanceWaterPhase();
+// Draws the 63 strips of 63 vertex pairs with the water program; expects the
+// caller's placement, culling off and the water-column stencil. Leaves no
+// program current.
+void drawWaterSurface();

@@ -1,0 +1,132 @@
+// Building the GLSL programs on the headless context.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "assets/shader.h"
+#include "scene/scene_state.h"
+#include "tests/gl_harness.h"
+
+namespace {
+
+const char* kVertex = "void main() { gl_Position = ftransform(); }\n";
+const char* kFragment = "uniform vec4 lawlColor;\nvoid main() { gl_FragColor = lawlColor; }\n";
+
+void writeFile(const std::string& name, const std::string& text) {
+    std::ofstream(name, std::ios::binary) << text;
+}
+
+// A valid vertex shader padded with a comment to exactly `length` characters.
+std::string vertexOfLength(size_t length) {
+    std::string text = kVertex;
+    text += "//";
+    text.append(length - text.size() - 1, 'x');
+    text += "\n";
+    return text;
+}
+
+class ShaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureHeadlessContext();
+        ASSERT_TRUE(shaderObjectsSupported()) << "llvmpipe offers the ARB shader objects";
+    }
+};
+
+TEST_F(ShaderTest, SourceLengthLimitIs8192Characters) {
+    enterScratchDataDir({});
+    writeFile("exact.vp", vertexOfLength(8192));
+    writeFile("over.vp", vertexOfLength(8193));
+    writeFile("f.fp", kFragment);
+    GLhandleARB shader = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+    EXPECT_TRUE(loadShaderSource("exact.vp", shader));
+    EXPECT_EQ(std::string(shaderSourceBuffer).size(), 8192u);
+    EXPECT_FALSE(loadShaderSource("over.vp", shader));
+    EXPECT_FALSE(loadShaderSource("missing.vp", shader));
+    glDeleteObjectARB(shader);
+    EXPECT_NE(buildShaderProgram("exact.vp", "f.fp"), 0u);
+    EXPECT_EQ(buildShaderProgram("over.vp", "f.fp"), 0u);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+TEST_F(ShaderTest, SecondLoadReplacesTheBufferButNotTheFirstShader) {
+    enterScratchDataDir({});
+    writeFile("a.vp", kVertex);
+    writeFile("b.fp", kFragment);
+    GLhandleARB first = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+    GLhandleARB second = glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
+    ASSERT_TRUE(loadShaderSource("a.vp", first));
+    ASSERT_TRUE(loadShaderSource("b.fp", second));
+    EXPECT_EQ(std::string(shaderSourceBuffer), kFragment);
+    char kept[256];
+    GLsizei length = 0;
+    glGetShaderSource(first, sizeof kept, &length, kept);
+    EXPECT_EQ(std::string(kept, static_cast<size_t>(length)), kVertex);
+    glDeleteObjectARB(first);
+    glDeleteObjectARB(second);
+}
+
+TEST_F(ShaderTest, CompileErrorInEitherStageGivesZero) {
+    enterScratchDataDir({});
+    writeFile("good.vp", kVertex);
+    writeFile("good.fp", kFragment);
+    writeFile("bad.fp", "void main() { gl_FragColor = nonsense; }\n");
+    writeFile("bad.vp", "void main() { gl_Position = 1 +; }\n");
+    EXPECT_NE(buildShaderProgram("good.vp", "good.fp"), 0u);
+    EXPECT_EQ(buildShaderProgram("good.vp", "bad.fp"), 0u);
+    EXPECT_EQ(buildShaderProgram("bad.vp", "good.fp"), 0u);
+    EXPECT_EQ(buildShaderProgram("good.vp", "missing.fp"), 0u);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+TEST_F(ShaderTest, ShippedProgramsBuildWithTheirUniforms) {
+    buildScenePrograms();
+    EXPECT_NE(waterProgram, 0u);
+    EXPECT_NE(fishProgram, 0u);
+    EXPECT_NE(finProgram, 0u);
+    EXPECT_NE(lightProgram, 0u);
+    for (GLhandleARB program : {waterProgram, fishProgram, finProgram, lightProgram}) {
+        GLint linked = 0;
+        glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+        EXPECT_EQ(linked, 1);
+    }
+    EXPECT_NE(waveLocation, -1);
+    EXPECT_NE(timeLocation, -1);
+    EXPECT_NE(fishColorLocation, -1);
+    EXPECT_NE(finColorLocation, -1);
+    EXPECT_NE(alphaLocation, -1);
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), waterProgram);
+    EXPECT_EQ(glGetUniformLocationARB(fishProgram, "notDeclared"), -1);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+TEST_F(ShaderTest, MissingFragmentFileLeavesOnlyThatProgramZero) {
+    std::vector<std::string> files = allDataFiles();
+    files.erase(std::find(files.begin(), files.end(), "FEESH.fp"));
+    enterScratchDataDir(files);
+    buildScenePrograms();
+    EXPECT_EQ(fishProgram, 0u);
+    EXPECT_EQ(fishColorLocation, -1);
+    EXPECT_NE(waterProgram, 0u);
+    EXPECT_NE(finProgram, 0u);
+    EXPECT_NE(lightProgram, 0u);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+TEST_F(ShaderTest, WithoutShaderObjectsEveryProgramIsZero) {
+    disableShaderObjects();
+    buildScenePrograms();
+    EXPECT_EQ(waterProgram, 0u);
+    EXPECT_EQ(fishProgram, 0u);
+    EXPECT_EQ(finProgram, 0u);
+    EXPECT_EQ(lightProgram, 0u);
+    EXPECT_EQ(waveLocation, -1);
+    // Uploads with nothing current are skipped rather than raising GL errors.
+    uploadUniform1f(alphaLocation, 1.0f);
+    useProgram(0);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+} // namespace
