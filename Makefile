@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test clean
+.PHONY: deps configure build run test snapshot clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,6 +20,11 @@ run: build
 # Builds and runs every test: unit, headless GL and end-to-end under Xvfb.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Renders the README's picture headless: 4 s of simulated time in 120 frames.
+snapshot: build
+	$(BUILD)/snapshot docs/marivelle.png --data $(BUILD)/data --pose side --time 4 --frames 120
+	@echo "wrote docs/marivelle.png"
 
 clean:
 	rm -rf $(BUILD)

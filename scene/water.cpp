@@ -30,19 +30,15 @@ void drawWaterSurface() {
     useProgram(waterProgram);
     uploadUniform3f(waveLocation, waterPhase, 1.0f, 1.0f);
     uploadUniform1f(timeLocation, t);
-    // Column 63 is never emitted: each strip pairs columns 0 to 62.
-    for (int i = 0; i < kWaterGridSize - 1; ++i) {
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int j = 0; j < kWaterGridSize - 1; ++j) {
-            const Vec3& a = waterMesh[kWaterGridSize * i + j];
-            const Vec3& b = waterMesh[kWaterGridSize * (i + 1) + j];
-            glVertex3f(a.x, a.y, a.z);
-            glVertex3f(b.x, b.y, b.z);
-            advanceWaterPhase();
-        }
-        glEnd();
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    }
+    forEachWaterStrip(
+        [] {
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+            glBegin(GL_TRIANGLE_STRIP);
+        },
+        [](const Vec3& v) { glVertex3f(v.x, v.y, v.z); }, advanceWaterPhase,
+        [] {
+            glEnd();
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        });
     useProgram(0);
 }

@@ -17,6 +17,24 @@ extern ElapsedClock waterClock;
 
 // Vertex (i, j) = (32 - i, 0, 32 - j).
 void initWaterMesh();
+
+// The surface's strips in drawing order: for each row i from 0 to 62,
+// beginStrip(), then for each column j from 0 to 62 vertex(row i, column j),
+// vertex(row i + 1, column j) and pairDone(); then endStrip(). Column 63 is
+// never emitted.
+template <class BeginStrip, class EmitVertex, class PairDone, class EndStrip>
+void forEachWaterStrip(BeginStrip beginStrip, EmitVertex vertex, PairDone pairDone,
+                       EndStrip endStrip) {
+    for (int i = 0; i < kWaterGridSize - 1; ++i) {
+        beginStrip();
+        for (int j = 0; j < kWaterGridSize - 1; ++j) {
+            vertex(waterMesh[kWaterGridSize * i + j]);
+            vertex(waterMesh[kWaterGridSize * (i + 1) + j]);
+            pairDone();
+        }
+        endStrip();
+    }
+}
 // Advances the phase by one vertex pair, back to 0 past the limit.
 void advanceWaterPhase();
 // Draws the 63 strips of 63 vertex pairs with the water program; expects the

@@ -29,6 +29,7 @@ const NamedPose* poses() {
     static const NamedPose table[] = {
         {"start", Pose{{0.0f, 5.0f, 40.0f}, {0.0f, 0.0f, -1.0f}, {0.0f, 1.0f, 0.0f}}},
         {"close", lookingAtTank({0.0f, 16.0f, 42.0f}, 10.0f)},
+        {"above", lookingAtTank({-6.0f, 40.0f, 46.0f}, 10.0f)},
         {"side", lookingAtTank({-34.0f, 24.0f, 30.0f}, 8.0f)},
         {"top", lookingAtTank({1.0f, 60.0f, 22.0f}, 4.0f)},
         {nullptr, Pose{}},
@@ -48,4 +49,4 @@ bool findCameraPose(const char* name, Pose* pose) {
     return false;
 }
 
-const char* cameraPoseNames() { return "start|close|side|top"; }
+const char* cameraPoseNames() { return "start|close|above|side|top"; }

@@ -98,3 +98,12 @@ lit_mask_difference() {
   diff=$(/usr/bin/compare -metric AE "$WORK/ma.png" "$WORK/mb.png" null: 2>&1 || true)
   echo $(( ${diff%.*} * 100 / total ))
 }
+
+# Counts the pixels inside the crop (WxH+X+Y) whose colour r g b (0..255)
+# satisfies the awk condition, e.g. 'g > 60 && r < g / 3'.
+count_pixels() {
+  local picture=$1 crop=$2 condition=$3
+  "$IM_CONVERT" "$picture" -crop "$crop" +repage -depth 8 rgb:- |
+    od -An -v -tu1 -w3 |
+    awk "{ r = \$1; g = \$2; b = \$3; if ($condition) n++ } END { print n + 0 }"
+}

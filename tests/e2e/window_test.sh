@@ -62,6 +62,24 @@ run_case() {
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code: $code"
     ;;
+  scene_screenshot)
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    sleep 1.5
+    screenshot "$wid" "$WORK/scene.png"
+    # The room's green lattice on the floor in front of the tank.
+    grid=$(count_pixels "$WORK/scene.png" 800x60+0+540 'g > 40 && r < g / 3 && b < g / 3')
+    # Fish of every colour behind the glass.
+    fish=$(count_pixels "$WORK/scene.png" 800x300+0+0 '(r > 120 && g < r / 2) || (r > 120 && g > 120 && b < r / 2) || (g > 120 && r < g / 2 && b < g / 2)')
+    # The tank's dark plinth across the lower middle.
+    plinth=$(count_pixels "$WORK/scene.png" 400x30+200+440 'r + g + b < 90')
+    echo "grid $grid, fish $fish, plinth $plinth pixels"
+    [ "$grid" -gt 1500 ] || fail "no grid room on the floor ($grid)"
+    [ "$fish" -gt 1500 ] || fail "no fish ($fish)"
+    [ "$plinth" -gt 6000 ] || fail "no plinth ($plinth)"
+    focus "$wid"; xdotool key --window "$wid" Escape
+    code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
+    ;;
   no_display)
     unset DISPLAY WAYLAND_DISPLAY
     mkdir -p "$WORK/run"
