@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
     if (!findCameraPose(options.pose.c_str(), &pose)) {
         return usage();
     }
+    // The output is named relative to where the tool was started.
+    options.out = std::filesystem::absolute(options.out).string();
     if (chdir(options.dataDir.c_str()) != 0) {
         std::fprintf(stderr, "snapshot: cannot enter %s\n", options.dataDir.c_str());
         return 1;
