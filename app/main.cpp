@@ -14,9 +14,27 @@ namespace {
 
 constexpr int kExitFailure = -1;
 
+// Reports each kind of GL error once on standard error: a frame should raise
+// none, and a demo that silently draws wrong is harder to mend.
+void reportGlErrors() {
+    static GLenum reported[8];
+    static int reportedCount = 0;
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+        bool known = false;
+        for (int i = 0; i < reportedCount; ++i) {
+            known |= reported[i] == error;
+        }
+        if (!known && reportedCount < 8) {
+            reported[reportedCount++] = error;
+            std::fprintf(stderr, "Marivelle: OpenGL error 0x%04x during a frame\n", error);
+        }
+    }
+}
+
 void renderOnePaint() {
     updateCamera();
     renderFrame();
+    reportGlErrors();
     platformSwapBuffers();
 }
 

@@ -50,24 +50,31 @@ bool shaderObjectsSupported() {
 
 void disableShaderObjects() { support = Support::No; }
 
-bool loadShaderSource(const char* fileName, GLhandleARB shader) {
+bool readShaderSourceFile(const char* fileName, char* buffer, long limit) {
     std::FILE* file = std::fopen(fileName, "r");
     if (file == nullptr) {
         return false;
     }
     long count = 0;
     while (std::fgetc(file) != EOF) {
-        if (++count > kMaxShaderSourceLength) {
+        if (++count > limit) {
             std::fclose(file);
             return false;
         }
     }
     std::rewind(file);
-    size_t read = std::fread(shaderSourceBuffer, 1, static_cast<size_t>(count), file);
+    size_t read = std::fread(buffer, 1, static_cast<size_t>(count), file);
     // Terminate after what actually arrived, so a file that shrank between the
     // count and the read cannot leave an older source's tail behind.
-    shaderSourceBuffer[read] = '\0';
+    buffer[read] = '\0';
     std::fclose(file);
+    return true;
+}
+
+bool loadShaderSource(const char* fileName, GLhandleARB shader) {
+    if (!readShaderSourceFile(fileName, shaderSourceBuffer, kMaxShaderSourceLength)) {
+        return false;
+    }
     const GLcharARB* text = shaderSourceBuffer;
     glShaderSourceARB(shader, 1, &text, nullptr);
     return true;

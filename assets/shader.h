@@ -16,6 +16,10 @@ bool shaderObjectsSupported();
 // without the extensions.
 void disableShaderObjects();
 
+// Reads a text file of at most `limit` characters into buffer (which holds
+// limit + 1 bytes) and zero-terminates it. False when the file cannot be
+// opened or holds more. No GL involved.
+bool readShaderSourceFile(const char* fileName, char* buffer, long limit);
 // Reads a source file (at most 8192 characters) into the shader object. False
 // when the file cannot be opened or is longer; shows no message.
 bool loadShaderSource(const char* fileName, GLhandleARB shader);
