@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test snapshot clean
+.PHONY: deps configure build run test snapshot bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,6 +25,13 @@ test: build
 snapshot: build
 	$(BUILD)/snapshot docs/marivelle.png --data $(BUILD)/data --pose side --time 4 --frames 120
 	@echo "wrote docs/marivelle.png"
+
+# The frame benchmark (table; BENCH_ARGS=--json for JSON) and the CPU-side
+# micro-benchmarks.
+BENCH_ARGS ?=
+bench: build
+	$(BUILD)/bench --data $(BUILD)/data --frames 300 $(BENCH_ARGS)
+	cd $(BUILD)/data && ../cpu_bench --benchmark_min_time=0.2
 
 clean:
 	rm -rf $(BUILD)

@@ -34,10 +34,8 @@ void initFishes() {
     }
 }
 
-void updateAndDrawFish(Fish& fish, float dt) {
-    glPushMatrix();
+Mat4 stepFish(Fish& fish, float dt) {
     fish.orbitAngle = fish.orbitAngle + fish.speed * 10.0f * dt;
-    glRotatef(fish.orbitAngle, 0.0f, 1.0f, 0.0f);
     // The steering direction comes from the pose's up vector, not its
     // position, so every fish gets the same heading in its orbiting frame.
     const Vec3& up = fish.pose.up;
@@ -45,9 +43,17 @@ void updateAndDrawFish(Fish& fish, float dt) {
     float length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
     Vec3 n = {-d.x / length, -d.y / length, -d.z / length};
     fish.pose.forward = cross(up, n);
+    // The matrix takes forward as computed, before it is made unit length.
     Mat4 model = poseMatrix(fish.pose);
-    glMultMatrixf(model.m);
     orthonormalizePose(fish.pose);
+    return model;
+}
+
+void updateAndDrawFish(Fish& fish, float dt) {
+    glPushMatrix();
+    Mat4 model = stepFish(fish, dt);
+    glRotatef(fish.orbitAngle, 0.0f, 1.0f, 0.0f);
+    glMultMatrixf(model.m);
     drawFish(fish.colourType);
     glPopMatrix();
 }

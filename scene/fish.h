@@ -18,6 +18,10 @@ extern Fish fishes[fishCount];
 
 // Fills the table with four rand() draws per fish, in table order. Needs tankRadius.
 void initFishes();
+// Advances the orbit by dt seconds and orients the fish towards fishTarget;
+// returns its model matrix within the orbiting frame (applied after the
+// rotation by orbitAngle about +Y) and re-normalises the pose afterwards.
+Mat4 stepFish(Fish& fish, float dt);
 // Advances the fish by dt seconds, orients it towards fishTarget and draws it.
 // Expects the matrix at the tank's base centre and no program current; leaves
 // the matrix, no program current, back faces culled, blending on.

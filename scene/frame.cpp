@@ -5,6 +5,7 @@
 #include "scene/caustics.h"
 #include "scene/grid.h"
 #include "scene/palette.h"
+#include "scene/pass_marks.h"
 #include "scene/scene_state.h"
 #include "scene/tank.h"
 #include "scene/water.h"
@@ -33,19 +34,24 @@ void renderFrame() {
     glPushMatrix();
     applyCameraView();
     bindCausticFrame();
+    markPassEnd(PASS_SETUP);
     drawGridRoom();
+    markPassEnd(PASS_GRID_ROOM);
     // Everything after the room stands 2.5 units higher.
     glTranslatef(0.0f, 2.5f, 0.0f);
 
     glPushMatrix();
     drawWaterStencil();
     glPopMatrix();
+    markPassEnd(PASS_STENCIL);
 
     glPushMatrix();
     drawWaterInColumn();
+    markPassEnd(PASS_WATER);
     drawTankPass();
     glPopMatrix();
 
     glDisable(GL_STENCIL_TEST);
     glPopMatrix();
+    markPassEnd(PASS_NEAR_GLASS);
 }

@@ -5,6 +5,7 @@
 #include "scene/bubbles.h"
 #include "scene/fish.h"
 #include "scene/palette.h"
+#include "scene/pass_marks.h"
 #include "scene/sand.h"
 #include "scene/scene_state.h"
 
@@ -171,9 +172,13 @@ void drawTankPass() {
     drawFloorDisk();
     drawRimAndPlinth();
     drawFarGlass();
+    markPassEnd(PASS_TANK_SHELL);
     drawSchool(dt);
+    markPassEnd(PASS_FISH);
     drawSand();
+    markPassEnd(PASS_SAND);
     drawBubbles();
+    markPassEnd(PASS_BUBBLES);
     glActiveTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
     drawNearGlass();

@@ -1,0 +1,83 @@
+// The snapshot tool against a frame rendered here at the same time and pose.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/scene_test_support.h"
+#include "tools/camera_poses.h"
+
+namespace {
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;  // top row first
+};
+
+bool readPng(const std::string& path, Picture* picture) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGBA;
+    picture->width = static_cast<int>(image.width);
+    picture->height = static_cast<int>(image.height);
+    picture->rgba.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0;
+}
+
+std::string runSnapshot(const std::string& arguments) {
+    std::string out = "/tmp/marivelle-snapshot-" + std::to_string(getpid()) + ".png";
+    std::string command = std::string(MARIVELLE_SNAPSHOT_TOOL) + " " + out + " --data " +
+                          MARIVELLE_DEFAULT_DATA_DIR + " " + arguments;
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return out;
+}
+
+TEST(SnapshotTool, WritesAPngOfTheRequestedSize) {
+    std::string path = runSnapshot("--size 320x200 --time 0.5 --frames 5 --pose side");
+    Picture picture;
+    ASSERT_TRUE(readPng(path, &picture));
+    EXPECT_EQ(picture.width, 320);
+    EXPECT_EQ(picture.height, 200);
+    long lit = 0;
+    for (size_t i = 0; i < picture.rgba.size(); i += 4) lit += picture.rgba[i + 1] > 60;
+    EXPECT_GT(lit, 2000);
+    std::remove(path.c_str());
+}
+
+TEST(SnapshotTool, MatchesAFrameRenderedHere) {
+    const int frames = 12;
+    const double seconds = 1.2;
+    std::string path = runSnapshot("--time 1.2 --frames 12 --pose close");
+    Picture picture;
+    ASSERT_TRUE(readPng(path, &picture));
+    ASSERT_EQ(picture.width, kFrameWidth);
+    ASSERT_EQ(picture.height, kFrameHeight);
+
+    // The same run in this process: same set-up, pose and fixed time step.
+    setUpScene();
+    Pose pose;
+    ASSERT_TRUE(findCameraPose("close", &pose));
+    camera = pose;
+    for (int i = 0; i < frames; ++i) {
+        updateCamera();
+        renderFrame();
+        headlessAdvanceSeconds(seconds / frames);
+    }
+    auto here = readColour();
+    long differing = 0;
+    for (int y = 0; y < kFrameHeight; ++y) {
+        for (int x = 0; x < kFrameWidth; ++x) {
+            const uint8_t* a = &picture.rgba[(static_cast<size_t>(kFrameHeight - 1 - y) * kFrameWidth + x) * 4];
+            Rgba b = pixelAt(here, x, y);
+            differing += a[0] != b.r || a[1] != b.g || a[2] != b.b;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    std::remove(path.c_str());
+}
+
+} // namespace
