@@ -1,8 +1,12 @@
-# Convenience entry points; everything goes through CMake in build/.
+# Entry points for a newcomer; everything goes through CMake. Every target
+# first installs what is missing (apt-get, with sudo when not root).
 BUILD ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test snapshot bench clean
+.PHONY: deps configure build run test check test-sanitize fuzz snapshot bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -17,9 +21,30 @@ build: configure
 run: build
 	cd $(BUILD)/data && ../marivelle
 
-# Builds and runs every test: unit, headless GL and end-to-end under Xvfb.
-test: build
+# Every test: the normal suite (unit, headless GL, soak, end-to-end under
+# Xvfb), the same unit and GL tests built with AddressSanitizer,
+# UndefinedBehaviorSanitizer and LeakSanitizer, and a short run of each fuzzer.
+test: check test-sanitize fuzz
+
+# The normal suite alone.
+check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+SANITIZED_TARGETS = marivelle_data unit_tests gl_tests image_tests make_data_tests
+test-sanitize: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMARIVELLE_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(SANITIZED_TARGETS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) -E 'e2e|bench_json|shader_sources|Soak|SnapshotTool|NOT_BUILT'
+
+# libFuzzer targets for the file readers, built with clang; each runs for
+# FUZZ_SECONDS seconds (make fuzz FUZZ_SECONDS=600 for a longer run).
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DMARIVELLE_FUZZ=ON -DMARIVELLE_SANITIZE=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz
+	bash tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Renders the README's picture headless: 4 s of simulated time in 120 frames.
 snapshot: build
@@ -34,4 +59,4 @@ bench: build
 	cd $(BUILD)/data && ../cpu_bench --benchmark_min_time=0.2
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
