@@ -16,11 +16,6 @@
 
 namespace {
 
-void writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::ofstream(name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // An 8-bit greyscale TGA of one value.
 std::vector<uint8_t> solidTga(int size, uint8_t value) {
     std::vector<uint8_t> f(18 + static_cast<size_t>(size) * size, value);
@@ -30,14 +25,6 @@ std::vector<uint8_t> solidTga(int size, uint8_t value) {
     f[14] = static_cast<uint8_t>(size);
     f[16] = 8;
     return f;
-}
-
-std::vector<std::string> dataFilesWithout(const std::vector<std::string>& left) {
-    std::vector<std::string> files = allDataFiles();
-    for (const auto& name : left) {
-        files.erase(std::find(files.begin(), files.end(), name));
-    }
-    return files;
 }
 
 void usePose(const char* name) {
@@ -188,14 +175,7 @@ TEST(Water, DrawnOnlyInsideTheStencilledColumn) {
     std::copy(std::begin(saved), std::end(saved), waterMesh);
 
     // The column as the stencil pass marks it, from the same pose.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glPushMatrix();
-    applyCameraView();
-    glTranslatef(0.0f, 2.5f, 0.0f);
-    glPushMatrix();
-    drawWaterStencil();
-    glPopMatrix();
-    glPopMatrix();
+    renderStencilPassOnly();
     glDisable(GL_STENCIL_TEST);
     auto stencil = readStencil();
 
@@ -239,18 +219,7 @@ TEST(Bubbles, StepsFollowTheGate) {
 
 TEST(Bubbles, DrawnAsFivePixelSpritesOfTheirTexture) {
     enterScratchDataDir(dataFilesWithout({"Bubble.bmp"}));
-    // A green bubble picture, to find the sprites by.
-    std::vector<uint8_t> bmp(54 + 8 * 8 * 3, 0);
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    bmp[10] = 54;
-    bmp[14] = 40;
-    bmp[18] = 8;
-    bmp[22] = 8;
-    bmp[26] = 1;
-    bmp[28] = 24;
-    for (size_t i = 54; i < bmp.size(); i += 3) bmp[i + 1] = 255;
-    writeBytes("Bubble.bmp", bmp);
+    writeBytes("Bubble.bmp", solidBmp(8, 8, 0, 255, 0));  // green, to find the sprites by
     setUpScene();
     // Inside the tank, 7 units from its axis, looking at the rising column
     // above the sand (the bubbles start inside it).

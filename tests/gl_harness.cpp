@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -65,6 +66,47 @@ std::vector<std::string> allDataFiles() {
         names.push_back(name);
     }
     return names;
+}
+
+std::vector<std::string> dataFilesWithout(const std::vector<std::string>& left) {
+    std::vector<std::string> files = allDataFiles();
+    for (const auto& name : left) {
+        files.erase(std::remove(files.begin(), files.end(), name), files.end());
+    }
+    return files;
+}
+
+void writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> solidBmp(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
+    int row = (width * 3 + 3) / 4 * 4;
+    uint32_t size = static_cast<uint32_t>(54 + row * height);
+    std::vector<uint8_t> f(size, 0);
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(2, size);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    f[26] = 1;
+    f[28] = 24;
+    put32(34, static_cast<uint32_t>(row * height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            size_t at = 54 + static_cast<size_t>(y) * row + x * 3;
+            f[at] = b;
+            f[at + 1] = g;
+            f[at + 2] = r;
+        }
+    }
+    return f;
 }
 
 std::vector<uint8_t> readColour() {

@@ -20,6 +20,13 @@ void ensureHeadlessContext();
 std::string enterScratchDataDir(const std::vector<std::string>& filesToCopy);
 // Every data file name the program reads.
 std::vector<std::string> allDataFiles();
+// Every data file name but the ones given.
+std::vector<std::string> dataFilesWithout(const std::vector<std::string>& left);
+// Writes the bytes to a file in the current folder.
+void writeBytes(const std::string& name, const std::vector<uint8_t>& bytes);
+// A 24-bit BMP of one colour, width x height, bottom-up, as an ordinary
+// writer makes it.
+std::vector<uint8_t> solidBmp(int width, int height, uint8_t b, uint8_t g, uint8_t r);
 // Reads the colour buffer: row 0 is the bottom of the frame.
 std::vector<uint8_t> readColour();
 Rgba pixelAt(const std::vector<uint8_t>& rgba, int x, int y);

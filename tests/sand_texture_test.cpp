@@ -36,40 +36,6 @@ void expectFullChain(int width, int height) {
     EXPECT_EQ(levelParameter(level + 1, GL_TEXTURE_WIDTH), 0);
 }
 
-void writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::ofstream(name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A 24-bit BMP of one colour, width x height, bottom-up.
-std::vector<uint8_t> solidBmp(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
-    int row = (width * 3 + 3) / 4 * 4;
-    uint32_t size = static_cast<uint32_t>(54 + row * height);
-    std::vector<uint8_t> f(size, 0);
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(2, size);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    f[26] = 1;
-    f[28] = 24;
-    put32(34, static_cast<uint32_t>(row * height));
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            size_t at = 54 + static_cast<size_t>(y) * row + x * 3;
-            f[at] = b;
-            f[at + 1] = g;
-            f[at + 2] = r;
-        }
-    }
-    return f;
-}
-
 TEST(TextureUpload, BmpTexturesHaveTheirChainFiltersAndClamp) {
     setUpScene();
     glActiveTexture(GL_TEXTURE0);
@@ -128,9 +94,7 @@ TEST(TextureUpload, UnreadableBmpShowsTheMessageAndLeavesTheTextureAlone) {
 }
 
 TEST(HeightMap, MissingFileGivesOneMessageAndAFlatBlackFloor) {
-    std::vector<std::string> files = allDataFiles();
-    files.erase(std::find(files.begin(), files.end(), "Batman.raw"));
-    enterScratchDataDir(files);
+    enterScratchDataDir(dataFilesWithout({"Batman.raw"}));
     headlessClearMessages();
     setUpScene();
     ASSERT_EQ(headlessMessages().size(), 1u);
@@ -146,9 +110,7 @@ TEST(HeightMap, MissingFileGivesOneMessageAndAFlatBlackFloor) {
 }
 
 TEST(HeightMap, ShortFileFillsTheMapFromTheStart) {
-    std::vector<std::string> files = allDataFiles();
-    files.erase(std::find(files.begin(), files.end(), "Batman.raw"));
-    enterScratchDataDir(files);
+    enterScratchDataDir(dataFilesWithout({"Batman.raw"}));
     std::vector<uint8_t> half(524288);
     for (size_t i = 0; i < half.size(); ++i) {
         half[i] = static_cast<uint8_t>(i * 7 + 3);
@@ -191,10 +153,7 @@ Rgba meanAtCentre(const std::vector<uint8_t>& frame) {
 }
 
 TEST(SandFloor, ShadedByHeightAndCarryingTheTexture) {
-    std::vector<std::string> files = allDataFiles();
-    files.erase(std::find(files.begin(), files.end(), "Batman.raw"));
-    files.erase(std::find(files.begin(), files.end(), "Sand.bmp"));
-    enterScratchDataDir(files);
+    enterScratchDataDir(dataFilesWithout({"Batman.raw", "Sand.bmp"}));
     writeBytes("Sand.bmp", solidBmp(16, 16, 0, 0, 255));  // pure red sand
     writeBytes("Batman.raw", std::vector<uint8_t>(1024 * 1024, 250));
     setUpScene();
@@ -227,9 +186,7 @@ TEST(SandFloor, ShippedSandIsVisibleInsideTheTank) {
 }
 
 TEST(SceneWithoutSandBmp, RendersFramesWithoutErrors) {
-    std::vector<std::string> files = allDataFiles();
-    files.erase(std::find(files.begin(), files.end(), "Sand.bmp"));
-    enterScratchDataDir(files);
+    enterScratchDataDir(dataFilesWithout({"Sand.bmp"}));
     setUpScene();
     for (int i = 0; i < 10; ++i) {
         headlessAdvanceSeconds(0.04);

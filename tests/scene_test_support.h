@@ -6,6 +6,7 @@
 #include "platform/headless.h"
 #include "scene/frame.h"
 #include "scene/setup.h"
+#include "scene/tank.h"
 #include "tests/gl_harness.h"
 
 // Sets the scene up in the current folder with the 800 x 600 viewport.
@@ -27,6 +28,19 @@ inline bool projectTankPoint(float x, float y, float z, int* wx, int* wy) {
     *wx = static_cast<int>(fx);
     *wy = static_cast<int>(fy);
     return visible && *wx >= 0 && *wy >= 0 && *wx < kFrameWidth && *wy < kFrameHeight;
+}
+
+// Clears the buffers and runs the stencil pass alone, placed as the frame
+// places it. Leaves the stencil test as the pass leaves it.
+inline void renderStencilPassOnly() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glPushMatrix();
+    applyCameraView();
+    glTranslatef(0.0f, 2.5f, 0.0f);
+    glPushMatrix();
+    drawWaterStencil();
+    glPopMatrix();
+    glPopMatrix();
 }
 
 // The colour a pixel most looks like, by its dominant channels.

@@ -103,9 +103,7 @@ TEST_F(ShaderTest, ShippedProgramsBuildWithTheirUniforms) {
 }
 
 TEST_F(ShaderTest, MissingFragmentFileLeavesOnlyThatProgramZero) {
-    std::vector<std::string> files = allDataFiles();
-    files.erase(std::find(files.begin(), files.end(), "FEESH.fp"));
-    enterScratchDataDir(files);
+    enterScratchDataDir(dataFilesWithout({"FEESH.fp"}));
     buildScenePrograms();
     EXPECT_EQ(fishProgram, 0u);
     EXPECT_EQ(fishColorLocation, -1);

@@ -13,18 +13,6 @@
 
 namespace {
 
-// Runs the frame up to and including the stencil pass, as the frame does.
-void renderUpToStencil() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glPushMatrix();
-    applyCameraView();
-    glTranslatef(0.0f, 2.5f, 0.0f);
-    glPushMatrix();
-    drawWaterStencil();
-    glPopMatrix();
-    glPopMatrix();
-}
-
 std::vector<float> readDepth() {
     std::vector<float> depth(static_cast<size_t>(kFrameWidth) * kFrameHeight);
     glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
@@ -39,14 +27,12 @@ TEST(WaterStencil, CountsTheColumnWithoutTouchingColourOrDepth) {
     glPushMatrix();
     applyCameraView();
     glTranslatef(0.0f, 2.5f, 0.0f);
-    glPushMatrix();
     drawWaterStencil();
-    glPopMatrix();
     glPopMatrix();
     EXPECT_EQ(readColour(), colourBefore);
     EXPECT_EQ(readDepth(), depthBefore);
 
-    renderUpToStencil();
+    renderStencilPassOnly();
     auto stencil = readStencil();
     int counts[256] = {};
     for (uint8_t v : stencil) {
@@ -235,9 +221,7 @@ TEST(Fish, OrbitAdvancesTenDegreesPerSecondPerSpeed) {
 }
 
 TEST(Fish, WithoutTexturesTheSchoolStaysAtTheCentre) {
-    std::vector<std::string> files = allDataFiles();
-    files.erase(std::find(files.begin(), files.end(), "Sand.bmp"));
-    enterScratchDataDir(files);
+    enterScratchDataDir(dataFilesWithout({"Sand.bmp"}));
     headlessClearMessages();
     setUpScene();
     ASSERT_EQ(headlessMessages().size(), 1u);

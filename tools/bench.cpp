@@ -3,8 +3,6 @@
 // set-up with its split. Every timed frame ends with glFinish, so the times
 // are what the rasteriser really spent.
 //   bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose NAME] [--json]
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -27,6 +25,7 @@
 #include "scene/sand.h"
 #include "scene/setup.h"
 #include "tools/camera_poses.h"
+#include "tools/headless_context.h"
 
 namespace {
 
@@ -230,12 +229,7 @@ int main(int argc, char** argv) {
                      cameraPoseNames());
         return 2;
     }
-    if (chdir(options.dataDir.c_str()) != 0) {
-        std::fprintf(stderr, "bench: cannot enter %s\n", options.dataDir.c_str());
-        return 1;
-    }
-    if (!platformCreateWindow("Marivelle", options.width, options.height)) {
-        std::fprintf(stderr, "bench: %s\n", platformLastError());
+    if (!openHeadlessContext("bench", options.dataDir, options.width, options.height)) {
         return 1;
     }
     headlessUseRealTime(true);

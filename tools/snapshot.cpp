@@ -3,8 +3,6 @@
 //            [--pose start|close|side|top]
 // Every clock is driven by a fixed step of time / frames, so the same inputs
 // give the same pixels on the same machine.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +18,7 @@
 #include "scene/frame.h"
 #include "scene/setup.h"
 #include "tools/camera_poses.h"
+#include "tools/headless_context.h"
 #include "tools/png_writer.h"
 
 namespace {
@@ -80,12 +79,7 @@ int main(int argc, char** argv) {
     }
     // The output is named relative to where the tool was started.
     options.out = std::filesystem::absolute(options.out).string();
-    if (chdir(options.dataDir.c_str()) != 0) {
-        std::fprintf(stderr, "snapshot: cannot enter %s\n", options.dataDir.c_str());
-        return 1;
-    }
-    if (!platformCreateWindow("Marivelle", options.width, options.height)) {
-        std::fprintf(stderr, "snapshot: %s\n", platformLastError());
+    if (!openHeadlessContext("snapshot", options.dataDir, options.width, options.height)) {
         return 1;
     }
     initScene();
