@@ -30,7 +30,7 @@ test: check test-sanitize fuzz
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-SANITIZED_TARGETS = marivelle_data unit_tests gl_tests image_tests make_data_tests
+SANITIZED_TARGETS = marivelle_data unit_tests gl_tests image_tests make_data_tests corpus_tests
 test-sanitize: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMARIVELLE_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(SANITIZED_TARGETS)

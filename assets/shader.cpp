@@ -62,6 +62,13 @@ bool readShaderSourceFile(const char* fileName, char* buffer, long limit) {
             return false;
         }
     }
+    // EOF also ends the count on a read error (a folder opened by mistake
+    // fails with EISDIR): such a file was not read, so it is refused rather
+    // than taken as an empty or shortened source.
+    if (std::ferror(file)) {
+        std::fclose(file);
+        return false;
+    }
     std::rewind(file);
     size_t read = std::fread(buffer, 1, static_cast<size_t>(count), file);
     // Terminate after what actually arrived, so a file that shrank between the

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -45,6 +46,8 @@ TEST_F(ShaderTest, SourceLengthLimitIs8192Characters) {
     EXPECT_EQ(std::string(shaderSourceBuffer).size(), 8192u);
     EXPECT_FALSE(loadShaderSource("over.vp", shader));
     EXPECT_FALSE(loadShaderSource("missing.vp", shader));
+    std::filesystem::create_directory("folder.vp");  // opens, but cannot be read
+    EXPECT_FALSE(loadShaderSource("folder.vp", shader));
     glDeleteObjectARB(shader);
     EXPECT_NE(buildShaderProgram("exact.vp", "f.fp"), 0u);
     EXPECT_EQ(buildShaderProgram("over.vp", "f.fp"), 0u);

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +19,9 @@ namespace {
 constexpr long kLimit = 8192;
 constexpr unsigned char kUntouched = 0xA5;
 
+// The file lives in memory (memfd) and is opened by the reader through its /proc path like any other
+// file; rewriting a disk file on every run would make the file system, not the reader, the bottleneck.
+int sourceFd = -1;
 char sourcePath[64];
 char* buffer = nullptr;
 
@@ -35,34 +38,28 @@ void check(bool condition, const char* what)
     }
 }
 
-void removeSourceFile()
-{
-    unlink(sourcePath);
-}
-
 // Replaces the file's contents with the input; any failure here is the machine's, not the reader's.
 void writeSourceFile(const uint8_t* data, size_t size)
 {
-    const int fd = open(sourcePath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    check(fd >= 0, "cannot create the source file");
+    check(ftruncate(sourceFd, 0) == 0, "cannot empty the source file");
     size_t done = 0;
     while (done < size) {
-        const ssize_t wrote = write(fd, data + done, size - done);
+        const ssize_t wrote = pwrite(sourceFd, data + done, size - done, static_cast<off_t>(done));
         check(wrote > 0, "cannot write the source file");
         done += static_cast<size_t>(wrote);
     }
-    check(close(fd) == 0, "cannot close the source file");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // One file per process, so parallel jobs and workers never share it.
-    std::snprintf(sourcePath, sizeof sourcePath, "/tmp/marivelle-fuzz-shader-%ld.vp", static_cast<long>(getpid()));
+    // One file per process, so parallel jobs and workers never share it; it goes with the process.
+    sourceFd = memfd_create("marivelle-fuzz-shader.vp", MFD_CLOEXEC);
+    check(sourceFd >= 0, "cannot create the source file");
+    std::snprintf(sourcePath, sizeof sourcePath, "/proc/self/fd/%d", sourceFd);
     buffer = static_cast<char*>(std::malloc(kLimit + 1));
     check(buffer != nullptr, "no buffer");
-    std::atexit(removeSourceFile);
     return 0;
 }
 

@@ -1,0 +1,5 @@
+uniform vec4 lawlColor;
+void main()
+{
+    gl_FragColor = lawlColor;
+}
