@@ -107,3 +107,177 @@ count_pixels() {
     od -An -v -tu1 -w3 |
     awk "{ r = \$1; g = \$2; b = \$3; if ($condition) n++ } END { print n + 0 }"
 }
+
+# --- Message boxes, pictures and memory, for the fault tests ---
+
+# Ids of the mapped top-level windows whose title is exactly NAME. Read with
+# xwininfo rather than xdotool: SDL's X11 message box stores its WM_NAME with
+# an encoding atom ("UTF-8") that xdotool's name search cannot decode, so
+# `xdotool search --name` never finds the box.
+viewable_windows_named() {
+  local name=$1 id
+  for id in $(xwininfo -root -children 2>/dev/null |
+    awk -v want="\"$name\":" '$1 ~ /^0x/ && $2 == want { print $1 }'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && echo "$id"
+  done
+}
+
+# Lists the mapped top-level windows, one a line: ID, a tab, its title as
+# xwininfo shows it (quoted), a tab, its class hint (empty for SDL's message
+# boxes, which set none).
+viewable_top_windows() {
+  local id line
+  xwininfo -root -children 2>/dev/null | grep -E '^ +0x[0-9a-f]+ ' | while read -r line; do
+    id=${line%% *}
+    xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" || continue
+    echo "$line" | sed -E 's/^(0x[0-9a-f]+) (.*): \((.*)\) +[0-9]+x[0-9]+.*$/\1\t\2\t\3/'
+  done
+}
+
+# True while the window exists and is mapped.
+window_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+
+# Prints the title of a window as its _NET_WM_NAME and its WM_NAME, one per line.
+window_titles() {
+  xprop -id "$1" -notype _NET_WM_NAME WM_NAME 2>/dev/null | sed -n 's/^[A-Z_]* = "\(.*\)"$/\1/p'
+}
+
+# Renders TEXT in an X core font (drawn by the X server, as the message box
+# draws its text) and saves it, trimmed to its glyphs, as a black-and-white PNG.
+# Prints the size of the result (WxH).
+render_font_text() {
+  local font=$1 text=$2 out=$3
+  "$IM_CONVERT" -font "$font" -background black -fill white label:"$text" \
+    -colorspace gray -threshold 50% -trim +repage -write "$out" -format '%wx%h' info: 2>/dev/null
+}
+
+# True when two black-and-white pictures are identical in size and pixels.
+same_bitmap() {
+  local a=$1 b=$2 size_a size_b diff
+  size_a=$("$IM_CONVERT" "$a" -format '%wx%h' info: 2>/dev/null) || return 1
+  size_b=$("$IM_CONVERT" "$b" -format '%wx%h' info: 2>/dev/null) || return 1
+  [ "$size_a" = "$size_b" ] || return 1
+  diff=$(/usr/bin/compare -metric AE "$a" "$b" null: 2>&1)
+  [ "$diff" = 0 ]
+}
+
+# Checks that the black-and-white glyph picture GLYPHS shows exactly TEXT: some
+# X core font of the server must draw TEXT pixel for pixel the same, and the
+# same font must draw a slightly different text differently. The candidates
+# are the fonts SDL asks for first, in the order the server lists them.
+bitmap_shows_text() {
+  local glyphs=$1 text=$2 font decoy size
+  decoy="${text%?}#"
+  size=$("$IM_CONVERT" "$glyphs" -format '%wx%h' info: 2>/dev/null) || return 1
+  while IFS= read -r font; do
+    [ -n "$font" ] || continue
+    [ "$(render_font_text "$font" "$text" "$WORK/ref_text.png")" = "$size" ] || continue
+    if same_bitmap "$glyphs" "$WORK/ref_text.png"; then
+      render_font_text "$font" "$decoy" "$WORK/ref_decoy.png" >/dev/null || return 1
+      same_bitmap "$glyphs" "$WORK/ref_decoy.png" && return 1
+      return 0
+    fi
+  done < <(
+    echo "-misc-fixed-medium-r-normal--13-120-75-75-c-70-iso10646-1"
+    for pattern in '-*-*-medium-r-normal--*-120-*-*-*-*-iso10646-1' '-*-*-medium-r-normal--*-120-*-*-*-*-iso8859-1' \
+      '-*-*-medium-r-normal--0-120-*-*-p-0-iso8859-1'; do
+      xlsfonts -fn "$pattern" 2>/dev/null
+    done | awk '!seen[$0]++'
+  )
+  return 1
+}
+
+# Prints the row bands (FIRST LAST, one per line) of a picture that hold any
+# pixel lighter than its background.
+lit_row_bands() {
+  local picture=$1 height
+  height=$("$IM_CONVERT" "$picture" -format '%h' info:)
+  "$IM_CONVERT" "$picture" -colorspace gray -threshold 30% -scale "1x${height}!" -depth 8 gray:- |
+    od -An -v -tu1 -w1 |
+    awk '{ lit = $1 > 0 } lit && start < 0 { start = NR - 1 } !lit && start >= 0 { print start, NR - 2; start = -1 }
+         BEGIN { start = -1 } END { if (start >= 0) print start, NR - 1 }'
+}
+
+# Checks a picture of SDL's message box: one line of text that reads TEXT, and
+# below it one button labelled OK. Sets BOX_BUTTON_CENTRE ("X Y" in the box).
+# Prints what it found when the check fails; returns 2 when the picture does
+# not (yet) hold a line of text above a button.
+message_box_reads() {
+  local picture=$1 text=$2 width bands line_top line_bottom button_top button_bottom button bw bh bx by
+  width=$("$IM_CONVERT" "$picture" -format '%w' info:)
+  bands=$(lit_row_bands "$picture")
+  if [ "$(echo "$bands" | grep -c .)" -ne 2 ]; then
+    echo "expected a line of text above one row of buttons, found lit rows: $(echo $bands)"
+    return 2
+  fi
+  read -r line_top line_bottom < <(echo "$bands" | sed -n 1p)
+  read -r button_top button_bottom < <(echo "$bands" | sed -n 2p)
+  # The text is drawn in the brightest colour of the box.
+  "$IM_CONVERT" "$picture" -crop "${width}x$((line_bottom - line_top + 1))+0+$line_top" +repage \
+    -colorspace gray -threshold 65% -trim +repage "$WORK/box_text.png"
+  if ! bitmap_shows_text "$WORK/box_text.png" "$text"; then
+    echo "the message does not read \"$text\" (see $WORK/box_text.png)"
+    return 1
+  fi
+  button=$("$IM_CONVERT" "$picture" -crop "${width}x$((button_bottom - button_top + 1))+0+$button_top" +repage \
+    -colorspace gray -threshold 30% -format '%@' info:)
+  bw=${button%%x*}
+  bh=$(echo "$button" | sed 's/^[0-9]*x\([0-9]*\)+.*/\1/')
+  bx=$(echo "$button" | sed 's/^[0-9]*x[0-9]*+\([0-9]*\)+.*/\1/')
+  by=$((button_top + $(echo "$button" | sed 's/^[0-9]*x[0-9]*+[0-9]*+\([0-9]*\)$/\1/')))
+  # One button is at least SDL's minimum width of 64 pixels; two would span
+  # more than twice that.
+  if [ "$bw" -lt 40 ] || [ "$bw" -gt 127 ] || [ "$bh" -lt 12 ] || [ "$bh" -gt 60 ]; then
+    echo "expected one button below the message, found a lit area of $button"
+    return 1
+  fi
+  # The label inside its border, drawn in the text colour.
+  "$IM_CONVERT" "$picture" -crop "$((bw - 6))x$((bh - 6))+$((bx + 3))+$((by + 3))" +repage \
+    -colorspace gray -threshold 65% -trim +repage "$WORK/box_button.png"
+  if ! bitmap_shows_text "$WORK/box_button.png" "OK"; then
+    echo "the button (${bw}x$bh at $bx,$by) is not labelled OK"
+    return 1
+  fi
+  BOX_BUTTON_CENTRE="$((bx + bw / 2)) $((by + bh / 2))"
+  return 0
+}
+
+# Share (in percent) of the picture's pixels that are not close to black.
+lit_share() {
+  local picture=$1 total lit
+  total=$("$IM_CONVERT" "$picture" -format '%[fx:w*h]' info:)
+  lit=$(count_pixels "$picture" "$("$IM_CONVERT" "$picture" -format '%wx%h+0+0' info:)" 'r + g + b > 60')
+  echo $((lit * 100 / total))
+}
+
+# Number of pixels that differ (by more than a little) between two pictures.
+pixels_changed() {
+  local diff
+  diff=$(/usr/bin/compare -metric AE -fuzz 3% "$1" "$2" null: 2>&1 || true)
+  echo "${diff%.*}"
+}
+
+# Resident memory of a process in kB.
+resident_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
+
+# Logs every top-level window that is created, mapped or destroyed on the
+# display, from now on (xev on the root window). Call after start_xvfb and
+# before start_app; the logger ends with the server.
+start_window_log() {
+  xev -root -event substructure -event property >"$WORK/windows.log" 2>&1 &
+  # Ready once it reports a property change of the root window.
+  for _ in $(seq 50); do
+    xprop -root -f _E2E_WINDOW_LOG 8s -set _E2E_WINDOW_LOG ready 2>/dev/null
+    grep -q "_E2E_WINDOW_LOG" "$WORK/windows.log" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "the window log did not start"
+}
+
+# Ids of the top-level windows mapped so far, in order, one a line (a window
+# mapped twice shows twice).
+mapped_windows() {
+  awk '/^MapNotify event/ && /synthetic NO/ { want = 1; next }
+       want { want = 0; if (match($0, /window 0x[0-9a-f]+/)) print substr($0, RSTART + 7, RLENGTH - 7) }' \
+    "$WORK/windows.log"
+}
