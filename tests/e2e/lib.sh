@@ -12,6 +12,7 @@ APP_PID=""
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null
   rm -rf "$WORK"
 }
 trap cleanup EXIT
