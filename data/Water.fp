@@ -27,11 +27,11 @@ void main()
     vec3 diffuse = fromAbove ? diffuseUp : diffuseDown;
 
     float shine = surface.x;
-    vec3 spec = specular0 * pow(max(dot(n, normalize(halfVec0)), 0.0), shine)
+    vec3 glint = specular0 * pow(max(dot(n, normalize(halfVec0)), 0.0), shine)
               + specular1 * pow(max(dot(n, normalize(halfVec1)), 0.0), shine);
 
     vec3 caustic = texture2D(causticMap, causticCoord).rgb;
-    vec3 rgb = diffuse * (waterTint + 0.5 * caustic) + spec;
-    float a = surface.y + dot(spec, vec3(0.333));
+    vec3 rgb = diffuse * (waterTint + 0.5 * caustic) + glint;
+    float a = surface.y + dot(glint, vec3(0.333));
     gl_FragColor = vec4(rgb, clamp(a, 0.0, 1.0));
 }

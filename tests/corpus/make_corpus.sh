@@ -55,7 +55,7 @@ bmp_header() {
 tga_header() {
     local h
     h=$(u8 "$1")$(u8 "$2")$(u8 "$3")
-    h+=$(le16 0)$(le16 "${8:-0}")$(u8 "${9:-0}")              # colour-map spec: first entry, length, depth
+    h+=$(le16 0)$(le16 "${8:-0}")$(u8 "${9:-0}")              # colour-map fields: first entry, length, depth
     h+=$(le16 0)$(le16 0)$(le16 "$4")$(le16 "$5")$(u8 "$6")$(u8 "$7")
     printf "$h"
 }
