@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test check test-sanitize fuzz snapshot bench clean
+.PHONY: deps configure build run test check test-sanitize fuzz fresh-check snapshot bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -46,6 +46,11 @@ fuzz: deps
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -R fuzz_corpus
 	bash tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# make test inside a bare Debian 12 root built with mmdebstrap, from a clone of
+# the committed HEAD (what CI runs). Needs root.
+fresh-check:
+	bash scripts/fresh-check.sh
 
 # Renders the README's picture headless: 4 s of simulated time in 120 frames.
 snapshot: build

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the demo and the tests need.
+# Installs the Debian packages the build, the demo and the tests need, from a
+# bare Debian 12 with only make and git. xfonts-base carries the X core fonts
+# that SDL's message boxes draw their text with: without them the boxes
+# cannot open and the messages only reach standard error.
 # Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
 
@@ -7,7 +10,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev libepoxy-dev libegl-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
   libpng-dev libgtest-dev libbenchmark-dev libx11-dev
-  xvfb xdotool x11-utils glslang-tools imagemagick clang libclang-rt-dev python3
+  xvfb xfonts-base xdotool x11-utils glslang-tools imagemagick clang libclang-rt-dev python3
 )
 
 missing=()
