@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test check test-sanitize fuzz fresh-check snapshot bench clean
+.PHONY: deps configure build run install package test check test-sanitize fuzz fresh-check snapshot bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,6 +20,16 @@ build: configure
 # Builds and starts the demo in the folder that holds its data files.
 run: build
 	cd $(BUILD)/data && ../marivelle
+
+# Installs the program, its data, the launcher, menu entry, icons and manual
+# page under PREFIX (sudo may be needed for a system prefix).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Builds the Debian package build/marivelle_VERSION_ARCH.deb (installs to /usr).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # Every test: the normal suite (unit, headless GL, soak, end-to-end under
 # Xvfb), the same unit and GL tests built with AddressSanitizer,
@@ -52,10 +62,12 @@ fuzz: deps
 fresh-check:
 	bash scripts/fresh-check.sh
 
-# Renders the README's picture headless: 4 s of simulated time in 120 frames.
+# Renders the README's pictures headless: the still after 4 s of simulated time
+# in 120 frames, and a four-second animated GIF (tools/make_animation.sh).
 snapshot: build
 	$(BUILD)/snapshot docs/marivelle.png --data $(BUILD)/data --pose side --time 4 --frames 120
-	@echo "wrote docs/marivelle.png"
+	bash tools/make_animation.sh $(BUILD)/snapshot $(BUILD)/data docs/marivelle.gif
+	@echo "wrote docs/marivelle.png and docs/marivelle.gif"
 
 # The frame benchmark (table; BENCH_ARGS=--json for JSON) and the CPU-side
 # micro-benchmarks.

@@ -6,9 +6,14 @@
 # step. Needs root; CI runs it through .ci/run, contributors as
 # `make fresh-check`.
 #
-# Prints the time spent building the root, installing the packages and
-# running the tests. A network failure of mmdebstrap or apt is retried; a
-# failing test never is.
+# Then it builds the Debian package there, checks it with lintian and
+# desktop-file-validate, installs it into a second bare root that holds only
+# the package and the test tools, and checks it as a user meets it
+# (tests/package/check_installed.sh): menu entry, terminal, Escape, purge.
+#
+# Prints the time spent building the root, installing the packages, running
+# the tests and checking the package. A network failure of mmdebstrap or apt
+# is retried; a failing test never is.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -108,12 +113,38 @@ mount_root() {
 in_root() {
   local root=$1
   shift
-  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" \
+  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" DEBIAN_FRONTEND=noninteractive \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     bash -c "$1"
 }
 
 seconds() { date +%s; }
+
+# Builds the package in the first root and lints it, then installs it into a
+# second bare root with the test tools and runs the user's checks there.
+check_package() {
+  in_root "$root" "cd $src && make package" || return
+  retry in_root "$root" "apt-get install -y -qq --no-install-recommends lintian desktop-file-utils >/dev/null" ||
+    return
+  local deb
+  deb=$(cd "$root$src/build" && ls marivelle_*.deb) || return
+  echo "$deb: $(stat -c %s "$root$src/build/$deb") bytes"
+  in_root "$root" "dpkg-deb -f $src/build/$deb Depends | sed 's/^/Depends: /'"
+  echo "-- lintian"
+  in_root "$root" "lintian --fail-on error --display-info $src/build/$deb" || return
+  echo "-- desktop-file-validate"
+  in_root "$root" "desktop-file-validate $src/packaging/marivelle.desktop" || return
+
+  local root2=$work/root2
+  echo "-- a second bare root with the package and the test tools"
+  retry make_root "$root2" xvfb,xfonts-base,xdotool,x11-utils,imagemagick || return
+  mkdir -p "$root2/check"
+  cp "$root$src/build/$deb" "$root2/check/"
+  cp "$root$src/tests/e2e/lib.sh" "$root$src/tests/package/check_installed.sh" "$root2/check/"
+  mount_root "$root2"
+  retry in_root "$root2" "apt-get update -qq && apt-get install -y -qq ./check/$deb >/dev/null" || return
+  in_root "$root2" "bash /check/check_installed.sh"
+}
 
 root=$work/root
 src=/src/marivelle
@@ -135,9 +166,19 @@ status=0
 in_root "$root" "cd $src && make test" || status=$?
 t3=$(seconds)
 
+echo "== the Debian package"
+package_status=0
+check_package || package_status=$?
+t4=$(seconds)
+
 echo
-echo "fresh-check: root $((t1 - t0)) s, packages $((t2 - t1)) s, tests $((t3 - t2)) s, total $((t3 - t0)) s"
+echo "fresh-check: root $((t1 - t0)) s, packages $((t2 - t1)) s, tests $((t3 - t2)) s," \
+  "package check $((t4 - t3)) s, total $((t4 - t0)) s"
 if [ "$status" -ne 0 ]; then
   echo "fresh-check: make test failed in the fresh root (exit $status)" >&2
+fi
+if [ "$package_status" -ne 0 ]; then
+  echo "fresh-check: the package check failed (exit $package_status)" >&2
+  [ "$status" -ne 0 ] || status=$package_status
 fi
 exit "$status"

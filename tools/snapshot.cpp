@@ -1,6 +1,8 @@
 // Renders the scene headless after a simulated time and writes a PNG.
 //   snapshot OUT.png [--data DIR] [--size WxH] [--time SECONDS] [--frames N]
-//            [--pose start|close|side|top]
+//            [--pose start|close|side|top] [--every K]
+// With --every K it writes every K-th frame instead, as OUT-000.png,
+// OUT-001.png, ... (OUT without its .png), the frames of an animation.
 // Every clock is driven by a fixed step of time / frames, so the same inputs
 // give the same pixels on the same machine.
 #include <cstdio>
@@ -31,12 +33,13 @@ struct Options {
     double seconds = 2.0;
     int frames = 60;
     std::string pose = "start";
+    int every = 0;  // 0: only the last frame
 };
 
 int usage() {
     std::fprintf(stderr,
                  "usage: snapshot OUT.png [--data DIR] [--size WxH] [--time SECONDS] "
-                 "[--frames N] [--pose %s]\n",
+                 "[--frames N] [--pose %s] [--every K]\n",
                  cameraPoseNames());
     return 2;
 }
@@ -55,6 +58,8 @@ bool parse(int argc, char** argv, Options* options) {
             options->frames = std::atoi(argv[++i]);
         } else if (arg == "--pose" && hasValue) {
             options->pose = argv[++i];
+        } else if (arg == "--every" && hasValue) {
+            options->every = std::atoi(argv[++i]);
         } else if (!arg.empty() && arg[0] != '-' && options->out.empty()) {
             options->out = arg;
         } else {
@@ -63,7 +68,40 @@ bool parse(int argc, char** argv, Options* options) {
     }
     return !options->out.empty() && options->width > 0 && options->height > 0 &&
            options->width <= 8192 && options->height <= 8192 && options->frames > 0 &&
-           options->seconds >= 0.0;
+           options->seconds >= 0.0 && options->every >= 0;
+}
+
+// Reads back the finished frame as opaque RGBA, bottom row first (GL's order,
+// which the PNG writer takes).
+std::vector<uint8_t> readFrame(int width, int height) {
+    glFinish();
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // The frame's alpha is whatever blending left; a picture wants it opaque.
+    for (size_t i = 3; i < pixels.size(); i += 4) {
+        pixels[i] = 255;
+    }
+    return pixels;
+}
+
+// "dir/anim.png" and 7 give "dir/anim-007.png".
+std::string sequenceName(const std::string& out, int index) {
+    std::string stem = out;
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".png") == 0) {
+        stem.resize(stem.size() - 4);
+    }
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "-%03d.png", index);
+    return stem + suffix;
+}
+
+bool writeOrReport(const std::string& path, int width, int height, const std::vector<uint8_t>& pixels) {
+    if (writePng(path, width, height, pixels)) {
+        return true;
+    }
+    std::fprintf(stderr, "snapshot: cannot write %s\n", path.c_str());
+    return false;
 }
 
 } // namespace
@@ -89,19 +127,19 @@ int main(int argc, char** argv) {
     for (int i = 0; i < options.frames; ++i) {
         updateCamera();
         renderFrame();
+        if (options.every > 0 && i % options.every == 0 &&
+            !writeOrReport(sequenceName(options.out, i / options.every), options.width, options.height,
+                           readFrame(options.width, options.height))) {
+            return 1;
+        }
         headlessAdvanceSeconds(step);
     }
-    glFinish();
-    std::vector<uint8_t> pixels(static_cast<size_t>(options.width) * options.height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, options.width, options.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // The frame's alpha is whatever blending left; a picture wants it opaque.
-    for (size_t i = 3; i < pixels.size(); i += 4) {
-        pixels[i] = 255;
+    std::vector<uint8_t> pixels;
+    if (options.every == 0) {
+        pixels = readFrame(options.width, options.height);
     }
     platformDestroyWindow();
-    if (!writePng(options.out, options.width, options.height, pixels)) {
-        std::fprintf(stderr, "snapshot: cannot write %s\n", options.out.c_str());
+    if (options.every == 0 && !writeOrReport(options.out, options.width, options.height, pixels)) {
         return 1;
     }
     return 0;

@@ -45,10 +45,18 @@ start_app() {
   if [ $# -gt 0 ]; then
     (cd "$WORK/run" && eval "$1")
   fi
-  rm -f "$WORK/exit_code"
+  launch_in "$WORK/run" "$APP"
+}
+
+# Starts a command (with its arguments) in the background in folder DIR, its
+# output in app.out and app.err and, once it ends, its exit code in exit_code.
+launch_in() {
+  local dir=$1
+  shift
+  rm -f "$WORK/exit_code" "$WORK/app.pid"
   (
-    cd "$WORK/run" || exit
-    "$APP" >"$WORK/app.out" 2>"$WORK/app.err" &
+    cd "$dir" || exit
+    "$@" >"$WORK/app.out" 2>"$WORK/app.err" &
     echo $! >"$WORK/app.pid"
     wait $!
     echo $? >"$WORK/exit_code"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# `cmake --install` into a temporary prefix gives every file the program reads,
+# byte for byte as in the build's data folder, beside the program, and a
+# launcher that starts the program in that folder.
+# Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build=${1:?build folder}
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# What the program opens, by name, from its working folder.
+files=(Batman.raw Sand.bmp Bubble.bmp Water.vp Water.fp FEESH.vp FEESH.fp FIN.vp FIN.fp lux.vp lux.fp)
+for i in $(seq -w 0 31); do files+=("caust$i.tga"); done
+for f in "${files[@]}"; do
+  [ -f "$prefix/share/marivelle/$f" ] || fail "share/marivelle/$f was not installed"
+  cmp -s "$build/data/$f" "$prefix/share/marivelle/$f" || fail "share/marivelle/$f differs from the build's copy"
+done
+echo "${#files[@]} data files installed unchanged"
+
+[ -x "$prefix/libexec/marivelle/marivelle" ] || fail "no program at libexec/marivelle/marivelle"
+
+# The launcher, started from another folder through a link (as a menu or a
+# PATH lookup may), must run the program inside the data folder. A stand-in
+# program reports the folder it was started in.
+launcher=$prefix/bin/marivelle
+[ -x "$launcher" ] || fail "no launcher at bin/marivelle"
+printf '#!/bin/sh\npwd\n' >"$prefix/libexec/marivelle/marivelle"
+ln -s "$launcher" "$prefix/link"
+started_in=$(cd / && "$prefix/link")
+[ "$started_in" = "$(cd "$prefix/share/marivelle" && pwd -P)" ] || fail "the launcher started the program in $started_in"
+
+for size in 48 256; do
+  icon=$prefix/share/icons/hicolor/${size}x$size/apps/marivelle.png
+  [ "$(identify -format '%wx%h' "$icon")" = "${size}x$size" ] || fail "no ${size}x$size icon"
+done
+[ -f "$prefix/share/applications/marivelle.desktop" ] || fail "no menu entry"
+zcat "$prefix/share/man/man6/marivelle.6.gz" | grep -q '^\.SH KEYS' || fail "no manual page with the keys"
+echo "install test passed"
