@@ -46,7 +46,7 @@ test-sanitize: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(SANITIZED_TARGETS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS) -E 'e2e|bench_json|shader_sources|Soak|SnapshotTool|NOT_BUILT'
+	  ctest --output-on-failure -j $(JOBS) -E 'e2e|bench_json|shader_sources|Soak|SnapshotTool|install_tree|readme_animation|NOT_BUILT'
 
 # libFuzzer targets for the file readers, built with clang; each runs for
 # FUZZ_SECONDS seconds (make fuzz FUZZ_SECONDS=600 for a longer run).

@@ -2,14 +2,15 @@
 # Installs the Debian packages the build, the demo and the tests need, from a
 # bare Debian 12 with only make and git. xfonts-base carries the X core fonts
 # that SDL's message boxes draw their text with: without them the boxes
-# cannot open and the messages only reach standard error.
+# cannot open and the messages only reach standard error. file lets CPack's
+# Debian generator find the program's libraries for the package's Depends.
 # Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libepoxy-dev libegl-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
-  libpng-dev libgtest-dev libbenchmark-dev libx11-dev
+  libpng-dev libgtest-dev libbenchmark-dev libx11-dev file
   xvfb xfonts-base xdotool x11-utils glslang-tools imagemagick clang libclang-rt-dev python3
 )
 
