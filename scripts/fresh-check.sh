@@ -109,13 +109,14 @@ mount_root() {
   cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
 }
 
-# Runs a shell command inside the root at $1 as root, with a clean environment.
+# Runs a shell command inside the root at $1 as root, with a clean environment,
+# starting in the root's /.
 in_root() {
   local root=$1
   shift
-  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" DEBIAN_FRONTEND=noninteractive \
+  (cd "$root" && chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" DEBIAN_FRONTEND=noninteractive \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c "$1"
+    bash -c "$1")
 }
 
 seconds() { date +%s; }
@@ -142,7 +143,7 @@ check_package() {
   cp "$root$src/build/$deb" "$root2/check/"
   cp "$root$src/tests/e2e/lib.sh" "$root$src/tests/package/check_installed.sh" "$root2/check/"
   mount_root "$root2"
-  retry in_root "$root2" "apt-get update -qq && apt-get install -y -qq ./check/$deb >/dev/null" || return
+  retry in_root "$root2" "apt-get update -qq && apt-get install -y -qq /check/$deb >/dev/null" || return
   in_root "$root2" "bash /check/check_installed.sh"
 }
 
