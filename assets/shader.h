@@ -26,9 +26,9 @@ bool loadShaderSource(const char* fileName, GLhandleARB shader);
 // Compiles both files and links them; 0 when a file cannot be loaded or a
 // stage does not compile. Shows no message.
 GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile);
-// Builds the four scene programs, makes waterProgram current and looks up the
-// five uniform locations.
-void buildScenePrograms();
+// The location of a uniform in the program; -1 for program 0 or a name that
+// is not an active uniform of it.
+GLint findUniformLocation(GLhandleARB program, const char* name);
 
 // Makes the program current (0: the fixed-function pipeline).
 void useProgram(GLhandleARB program);

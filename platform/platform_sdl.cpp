@@ -49,13 +49,13 @@ int virtualKeyForScancode(SDL_Scancode code) {
     }
 }
 
-void sizeEvent(PlatformEvent* event) {
+void fillSizeEvent(PlatformEvent* event) {
     event->type = PLATFORM_EVENT_SIZE;
-    platformDrawableSize(&event->width, &event->height);
+    platformGetDrawableSize(&event->width, &event->height);
 }
 
 // Translates one SDL event; false for events the program ignores.
-bool translate(const SDL_Event& in, PlatformEvent* out) {
+bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
     *out = PlatformEvent{};
     switch (in.type) {
     case SDL_QUIT:
@@ -67,7 +67,7 @@ bool translate(const SDL_Event& in, PlatformEvent* out) {
             return true;
         }
         if (in.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-            sizeEvent(out);
+            fillSizeEvent(out);
             return true;
         }
         return false;
@@ -155,19 +155,19 @@ void platformDestroyWindow() {
     }
 }
 
-const char* platformLastError() { return lastError; }
+const char* platformGetLastError() { return lastError; }
 
 bool platformPollEvent(PlatformEvent* event) {
     SDL_Event in;
     while (SDL_PollEvent(&in)) {
-        if (translate(in, event)) {
+        if (translateEvent(in, event)) {
             return true;
         }
     }
     return false;
 }
 
-void platformDrawableSize(int* width, int* height) {
+void platformGetDrawableSize(int* width, int* height) {
     *width = 0;
     *height = 0;
     if (window != nullptr) {
@@ -181,7 +181,7 @@ void platformSwapBuffers() {
     }
 }
 
-bool platformKeyPressed(int virtualKey) {
+bool platformIsKeyPressed(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) {
         return false;
     }
@@ -193,9 +193,9 @@ bool platformKeyPressed(int virtualKey) {
     return pressed;
 }
 
-int64_t platformCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+int64_t platformReadCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
 
-int64_t platformCounterFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
+int64_t platformReadCounterFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
 
 void platformMessageBox(const char* text, const char* caption) {
     const char* title = caption != nullptr ? caption : "Error";

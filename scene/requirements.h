@@ -3,4 +3,4 @@
 // glPointParameteri and point sprites with a settable origin. Returns a
 // sentence naming what is missing, or null when all is there. Needs a current
 // context.
-const char* missingGlRequirement();
+const char* findMissingGlRequirement();

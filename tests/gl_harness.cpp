@@ -28,7 +28,7 @@ void ensureHeadlessContext() {
         return;
     }
     if (!platformCreateWindow("Marivelle", kFrameWidth, kFrameHeight)) {
-        FAIL() << "headless context: " << platformLastError();
+        FAIL() << "headless context: " << platformGetLastError();
     }
     if (chdir(dataDir().c_str()) != 0) {
         FAIL() << "cannot enter " << dataDir();

@@ -174,7 +174,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
         std::printf("  \"full_over_empty\": %.3f,\n", full.medianMs / empty.medianMs);
         std::printf("  \"passes_ms\": {");
         for (int p = 0; p < PASS_COUNT; ++p) {
-            std::printf("%s\"%s\": %.4f", p ? ", " : "", framePassName(static_cast<FramePass>(p)),
+            std::printf("%s\"%s\": %.4f", p ? ", " : "", nameFramePass(static_cast<FramePass>(p)),
                         passTotals[p]);
         }
         std::printf("},\n  \"passes_sum_ms\": %.4f,\n  \"instrumented_frame_ms\": %.4f\n}\n", passSum,
@@ -192,7 +192,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
     std::printf("complete / empty (median): %.2f\n\n", full.medianMs / empty.medianMs);
     std::printf("pass            mean ms   share\n");
     for (int p = 0; p < PASS_COUNT; ++p) {
-        std::printf("%-14s %8.3f  %5.1f %%\n", framePassName(static_cast<FramePass>(p)), passTotals[p],
+        std::printf("%-14s %8.3f  %5.1f %%\n", nameFramePass(static_cast<FramePass>(p)), passTotals[p],
                     100.0 * passTotals[p] / passSum);
     }
     std::printf("%-14s %8.3f  (instrumented frame %.3f ms)\n", "sum", passSum, instrumentedMs);

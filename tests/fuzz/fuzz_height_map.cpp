@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr size_t kMapBytes = sizeof sandHeightMap;
+constexpr size_t kMapBytes = sizeof sandHeightMap.samples;
 
 char workDir[] = "/tmp/marivelle-fuzz-height-XXXXXX";
 int heightFd = -1;
@@ -73,13 +73,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     writeHeightFile(data, size);
-    std::memset(sandHeightMap, 0, kMapBytes);
+    std::memset(sandHeightMap.samples, 0, kMapBytes);
     headlessClearMessages();
     loadHeightMap();
-    check(headlessMessages().empty(), "a message was shown for an existing, readable file");
+    check(headlessGetMessages().empty(), "a message was shown for an existing, readable file");
     const size_t used = size < kMapBytes ? size : kMapBytes;
-    check(used == 0 || std::memcmp(sandHeightMap, data, used) == 0, "map differs from the file's bytes");
+    check(used == 0 || std::memcmp(sandHeightMap.samples, data, used) == 0, "map differs from the file's bytes");
     static const uint8_t zeros[kMapBytes] = {};
-    check(std::memcmp(sandHeightMap + used, zeros, kMapBytes - used) == 0, "map not zero past the end of the file");
+    check(std::memcmp(sandHeightMap.samples + used, zeros, kMapBytes - used) == 0, "map not zero past the end of the file");
     return 0;
 }
