@@ -18,7 +18,7 @@ void deleteBoth(GLhandleARB vertex, GLhandleARB fragment) {
     glDeleteObjectARB(fragment);
 }
 
-// Reads a status such as GL_OBJECT_COMPILE_STATUS_ARB of an object.
+// Reads GL_OBJECT_COMPILE_STATUS_ARB or GL_OBJECT_LINK_STATUS_ARB of an object.
 bool checkObjectStatus(GLhandleARB object, GLenum status) {
     GLint value = 0;
     glGetObjectParameterivARB(object, status, &value);
@@ -100,6 +100,14 @@ GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile)
     glLinkProgramARB(program);
     // Attached objects live on until the program goes.
     deleteBoth(vertex, fragment);
+    // A program that did not link cannot be made current: using it would keep
+    // whatever program was current before and raise GL_INVALID_OPERATION
+    // every frame. It goes, and its pass draws with the fixed-function
+    // pipeline as after a compile error.
+    if (!checkObjectStatus(program, GL_OBJECT_LINK_STATUS_ARB)) {
+        glDeleteObjectARB(program);
+        return 0;
+    }
     return program;
 }
 

@@ -23,8 +23,8 @@ bool readShaderSourceFile(const char* fileName, char* buffer, long limit);
 // Reads a source file (at most 8192 characters) into the shader object. False
 // when the file cannot be opened or is longer; shows no message.
 bool loadShaderSource(const char* fileName, GLhandleARB shader);
-// Compiles both files and links them; 0 when a file cannot be loaded or a
-// stage does not compile. Shows no message.
+// Compiles both files and links them; 0 when a file cannot be loaded, a
+// stage does not compile or the two do not link. Shows no message.
 GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile);
 // The location of a uniform in the program; -1 for program 0 or a name that
 // is not an active uniform of it.

@@ -10,6 +10,7 @@
 #include "scene/scene_state.h"
 #include "scene/setup.h"
 #include "tests/gl_harness.h"
+#include "tests/scene_test_support.h"
 
 namespace {
 
@@ -82,6 +83,22 @@ TEST_F(ShaderTest, CompileErrorInEitherStageGivesZero) {
     EXPECT_EQ(buildShaderProgram("good.vp", "bad.fp"), 0u);
     EXPECT_EQ(buildShaderProgram("bad.vp", "good.fp"), 0u);
     EXPECT_EQ(buildShaderProgram("good.vp", "missing.fp"), 0u);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+// Both stages compile, but the tail's fragment stage reads finPos as a vec3
+// where the vertex stage writes a vec2, so the pair does not link. Such a
+// program cannot be made current; stored as a handle it would leave the
+// previous program drawing the tails and raise an error every frame.
+TEST_F(ShaderTest, PairThatDoesNotLinkGivesZeroAndTheFrameDrawsWithoutErrors) {
+    enterScratchDataDir(dataFilesWithout({"FIN.fp"}));
+    writeFile("FIN.fp", "varying vec3 finPos;\nuniform vec4 lawlColor;\n"
+                        "void main() { gl_FragColor = lawlColor + vec4(finPos, 0.0); }\n");
+    setUpScene();
+    EXPECT_EQ(scene.finProgram, 0u);
+    EXPECT_NE(scene.fishProgram, 0u);
+    renderFrame();
+    renderFrame();
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
