@@ -22,7 +22,9 @@ void setError(const char* what) {
     std::snprintf(lastError, sizeof lastError, "%s: %s", what, SDL_GetError());
 }
 
-// Maps the virtual-key codes the camera polls onto SDL scancodes.
+// Maps the virtual-key codes the camera polls onto SDL scancodes: a letter
+// key is the one in that letter's place on a US keyboard, whatever its label
+// on the layout in use, so the flying keys stay in one cluster everywhere.
 SDL_Scancode scancodeForVirtualKey(int virtualKey) {
     if (virtualKey >= 'A' && virtualKey <= 'Z') {
         return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
