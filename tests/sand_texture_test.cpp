@@ -1,6 +1,7 @@
 // Texture upload, the height map and the sand floor on the headless context.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "assets/texture.h"
@@ -107,6 +108,16 @@ TEST(HeightMap, MissingFileGivesOneMessageAndAFlatBlackFloor) {
     EXPECT_LT(computeSandGrey(38), 0.0f);
     EXPECT_GT(computeSandGrey(39), 0.0f);
     EXPECT_NEAR(computeSandGrey(255), 0.846f, 1e-3);
+}
+
+TEST(HeightMap, FileThatOpensButCannotBeReadGivesFailedToGetData) {
+    enterScratchDataDir({});
+    std::filesystem::create_directory("Batman.raw");  // opens on Linux, then fails to read
+    headlessClearMessages();
+    loadHeightMap();
+    ASSERT_EQ(headlessGetMessages().size(), 1u);
+    EXPECT_EQ(headlessGetMessages()[0].text, "Failed To Get Data!");
+    EXPECT_EQ(headlessGetMessages()[0].caption, "Error");
 }
 
 TEST(HeightMap, ShortFileFillsTheMapFromTheStart) {

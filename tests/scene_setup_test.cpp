@@ -85,7 +85,19 @@ TEST(SceneSetup, FixedFunctionStateForTheFirstFrame) {
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_T));
+    // The caustic pattern's coordinates: object-linear, s = 0.35 x + 0.21 y,
+    // t = 0.21 y + 0.35 z.
+    for (GLenum coord : {GL_S, GL_T}) {
+        glGetTexGeniv(coord, GL_TEXTURE_GEN_MODE, &value);
+        EXPECT_EQ(value, GL_OBJECT_LINEAR);
+    }
+    float plane[4];
+    glGetTexGenfv(GL_S, GL_OBJECT_PLANE, plane);
+    expectColour(plane, 0.35f, 0.21f, 0, 0);
+    glGetTexGenfv(GL_T, GL_OBJECT_PLANE, plane);
+    expectColour(plane, 0, 0.21f, 0.35f, 0);
     glActiveTexture(GL_TEXTURE0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
