@@ -26,12 +26,23 @@ void drawGlassCylinder() {
     gluCylinder(scene.sharedQuadric, scene.tankRadius, scene.tankRadius, 30.0, kSlices, 30);
 }
 
-// The glass shares its state set-up between the stencil pass and the far side.
-void prepareGlass() {
+// Stands the glass on the tank's base and sets the state both of its sides
+// share; the culled face picks the side that shows (GL_FRONT: the far side).
+void placeGlass(GLenum culledFace) {
+    translateBy(scene.tankCentre);
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    glCullFace(culledFace);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_BLEND);
+}
+
+// The far side of the glass, drawn by the tank pass and, to mark the water
+// column, by the stencil pass.
+void drawFarGlassSide() {
+    placeGlass(GL_FRONT);
     setMaterial(palette.paletteTranslucentBlue, palette.paletteWhite);
+    drawGlassCylinder();
 }
 
 void drawFloorDisk() {
@@ -66,11 +77,7 @@ void drawRimAndPlinth() {
 
 void drawFarGlass() {
     glPushMatrix();
-    translateBy(scene.tankCentre);
-    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glCullFace(GL_FRONT);
-    prepareGlass();
-    drawGlassCylinder();
+    drawFarGlassSide();
     glPopMatrix();
 }
 
@@ -116,12 +123,7 @@ void drawNearGlass() {
     useProgram(0);
     // Meant for the glass's program; with none current it changes nothing.
     uploadUniform1f(scene.alphaLocation, 0.2f);
-    translateBy(scene.tankCentre);
-    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glCullFace(GL_BACK);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_ALPHA_TEST);
-    glEnable(GL_BLEND);
+    placeGlass(GL_BACK);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteTranslucentBlue);
     drawGlassCylinder();
     useProgram(0);
@@ -140,11 +142,7 @@ void drawWaterStencil() {
 
     glPushMatrix();
     translateBy(scene.sceneOffset);
-    translateBy(scene.tankCentre);
-    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glCullFace(GL_FRONT);
-    prepareGlass();
-    drawGlassCylinder();
+    drawFarGlassSide();
     glPopMatrix();
 
     glPushMatrix();
