@@ -27,7 +27,7 @@ bool checkObjectStatus(GLhandleARB object, GLenum status) {
 
 } // namespace
 
-bool shaderObjectsSupported() {
+bool checkShaderObjectSupport() {
     if (support == Support::Unknown) {
         bool all = epoxy_has_gl_extension("GL_ARB_shader_objects") &&
                    epoxy_has_gl_extension("GL_ARB_vertex_shader") &&
@@ -77,7 +77,7 @@ bool loadShaderSource(const char* fileName, GLhandleARB shader) {
 }
 
 GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile) {
-    if (!shaderObjectsSupported()) {
+    if (!checkShaderObjectSupport()) {
         return 0;
     }
     GLhandleARB vertex = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
@@ -119,7 +119,7 @@ GLint findUniformLocation(GLhandleARB program, const char* name) {
 }
 
 void useProgram(GLhandleARB program) {
-    if (shaderObjectsSupported()) {
+    if (checkShaderObjectSupport()) {
         glUseProgramObjectARB(program);
         currentProgram = program;
     }

@@ -11,8 +11,8 @@ extern char shaderSourceBuffer[kMaxShaderSourceLength + 1];
 
 // True when GL_ARB_shader_objects, _vertex_shader and _fragment_shader are all
 // offered. Decided once, with the context current.
-bool shaderObjectsSupported();
-// Makes shaderObjectsSupported() false for the rest of the run, as on a driver
+bool checkShaderObjectSupport();
+// Makes checkShaderObjectSupport() false for the rest of the run, as on a driver
 // without the extensions.
 void disableShaderObjects();
 

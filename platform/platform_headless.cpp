@@ -31,12 +31,12 @@ int64_t realBaseTicks = 0;
 bool heldKeys[256] = {};
 bool tappedKeys[256] = {};
 
-std::deque<PlatformEvent>& queuedEvents() {
+std::deque<PlatformEvent>& getQueuedEvents() {
     static std::deque<PlatformEvent> events;
     return events;
 }
 
-std::vector<HeadlessMessage>& shownMessages() {
+std::vector<HeadlessMessage>& getShownMessages() {
     static std::vector<HeadlessMessage> recorded;
     return recorded;
 }
@@ -119,7 +119,7 @@ void platformDestroyWindow() {
 const char* platformGetLastError() { return lastError; }
 
 bool platformPollEvent(PlatformEvent* event) {
-    auto& events = queuedEvents();
+    auto& events = getQueuedEvents();
     if (events.empty()) {
         return false;
     }
@@ -160,7 +160,7 @@ int64_t platformReadCounterFrequency() { return kHeadlessCounterFrequency; }
 
 void platformMessageBox(const char* text, const char* caption) {
     const char* title = caption != nullptr ? caption : "Error";
-    shownMessages().push_back({text, title});
+    getShownMessages().push_back({text, title});
     std::fprintf(stderr, "%s: %s\n", title, text);
 }
 
@@ -200,8 +200,8 @@ void headlessReleaseAllKeys() {
     std::memset(tappedKeys, 0, sizeof tappedKeys);
 }
 
-void headlessPushEvent(const PlatformEvent& event) { queuedEvents().push_back(event); }
+void headlessPushEvent(const PlatformEvent& event) { getQueuedEvents().push_back(event); }
 
-const std::vector<HeadlessMessage>& headlessGetMessages() { return shownMessages(); }
+const std::vector<HeadlessMessage>& headlessGetMessages() { return getShownMessages(); }
 
-void headlessClearMessages() { shownMessages().clear(); }
+void headlessClearMessages() { getShownMessages().clear(); }

@@ -25,7 +25,7 @@ void setError(const char* what) {
 // Maps the virtual-key codes the camera polls onto SDL scancodes: a letter
 // key is the one in that letter's place on a US keyboard, whatever its label
 // on the layout in use, so the flying keys stay in one cluster everywhere.
-SDL_Scancode scancodeForVirtualKey(int virtualKey) {
+SDL_Scancode mapVirtualKeyToScancode(int virtualKey) {
     if (virtualKey >= 'A' && virtualKey <= 'Z') {
         return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
     }
@@ -38,7 +38,7 @@ SDL_Scancode scancodeForVirtualKey(int virtualKey) {
     }
 }
 
-int virtualKeyForScancode(SDL_Scancode code) {
+int mapScancodeToVirtualKey(SDL_Scancode code) {
     if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
         return 'A' + (code - SDL_SCANCODE_A);
     }
@@ -74,7 +74,7 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         }
         return false;
     case SDL_KEYDOWN: {
-        int key = virtualKeyForScancode(in.key.keysym.scancode);
+        int key = mapScancodeToVirtualKey(in.key.keysym.scancode);
         if (key >= 0) {
             latchedKeys[key] = true;
         }
@@ -187,7 +187,7 @@ bool platformIsKeyPressed(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) {
         return false;
     }
-    SDL_Scancode code = scancodeForVirtualKey(virtualKey);
+    SDL_Scancode code = mapVirtualKeyToScancode(virtualKey);
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     bool down = code != SDL_SCANCODE_UNKNOWN && state[code] != 0;
     bool pressed = down || latchedKeys[virtualKey];

@@ -34,7 +34,7 @@ class ShaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureHeadlessContext();
-        ASSERT_TRUE(shaderObjectsSupported()) << "llvmpipe offers the ARB shader objects";
+        ASSERT_TRUE(checkShaderObjectSupport()) << "llvmpipe offers the ARB shader objects";
     }
 };
 
