@@ -61,7 +61,6 @@ void buildScenePrograms() {
     }
 }
 
-
 void initScene() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     scene.sharedQuadric = gluNewQuadric();
