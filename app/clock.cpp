@@ -4,7 +4,7 @@
 
 namespace {
 
-float ticksToSeconds(int64_t ticks, int64_t frequency) {
+float convertTicksToSeconds(int64_t ticks, int64_t frequency) {
     return static_cast<float>(static_cast<double>(ticks) / static_cast<double>(frequency));
 }
 
@@ -14,16 +14,16 @@ void startElapsedClock(ElapsedClock& clock) {
     if (clock.started) {
         return;
     }
-    clock.frequency = platformCounterFrequency();
-    clock.startCount = platformCounter();
+    clock.frequency = platformReadCounterFrequency();
+    clock.startCount = platformReadCounter();
     clock.started = true;
 }
 
 float readElapsed(const ElapsedClock& clock) {
-    return ticksToSeconds(platformCounter() - clock.startCount, clock.frequency);
+    return convertTicksToSeconds(platformReadCounter() - clock.startCount, clock.frequency);
 }
 
-bool tickGateDue(ElapsedClock& clock, TickGate& gate) {
+bool checkTickGate(ElapsedClock& clock, TickGate& gate) {
     startElapsedClock(clock);
     if (!gate.initialised) {
         gate.lastStepTime = readElapsed(clock);
@@ -37,19 +37,19 @@ void restartTickGate(const ElapsedClock& clock, TickGate& gate) {
     gate.lastStepTime = readElapsed(clock);
 }
 
-DeltaClock startedDeltaClock() {
+DeltaClock startDeltaClock() {
     DeltaClock clock;
-    clock.frequency = platformCounterFrequency();
-    clock.previousCount = platformCounter();
+    clock.frequency = platformReadCounterFrequency();
+    clock.previousCount = platformReadCounter();
     clock.started = true;
     return clock;
 }
 
 float readAndRestart(DeltaClock& clock) {
     if (!clock.started) {
-        clock = startedDeltaClock();
+        clock = startDeltaClock();
     }
-    float seconds = ticksToSeconds(platformCounter() - clock.previousCount, clock.frequency);
-    clock.previousCount = platformCounter();
+    float seconds = convertTicksToSeconds(platformReadCounter() - clock.previousCount, clock.frequency);
+    clock.previousCount = platformReadCounter();
     return seconds;
 }

@@ -37,12 +37,12 @@ float readElapsed(const ElapsedClock& clock);
 // since the last step. The caller then performs its step and calls
 // restartTickGate, so the step's own time does not count towards the next
 // interval.
-bool tickGateDue(ElapsedClock& clock, TickGate& gate);
+bool checkTickGate(ElapsedClock& clock, TickGate& gate);
 // Records a fresh reading of the clock as the time of the last step.
 void restartTickGate(const ElapsedClock& clock, TickGate& gate);
 
 // A delta clock already started, for instances made during static initialisation.
-DeltaClock startedDeltaClock();
+DeltaClock startDeltaClock();
 // Starts the clock on its first call (returning about 0 then); returns the
 // seconds since the previous reading and restarts from a second counter read.
 float readAndRestart(DeltaClock& clock);

@@ -57,10 +57,10 @@ bool handleEvent(const PlatformEvent& event) {
 
 int main() {
     if (!platformCreateWindow("Marivelle", 800, 600)) {
-        std::fprintf(stderr, "Marivelle: %s\n", platformLastError());
+        std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
         return kExitFailure;
     }
-    const char* missing = missingGlRequirement();
+    const char* missing = findMissingGlRequirement();
     if (missing != nullptr) {
         std::fprintf(stderr, "Marivelle: %s\n", missing);
         platformDestroyWindow();
@@ -71,7 +71,7 @@ int main() {
 
     int width = 0;
     int height = 0;
-    platformDrawableSize(&width, &height);
+    platformGetDrawableSize(&width, &height);
     resizeViewport(width, height);
     renderOnePaint();
 

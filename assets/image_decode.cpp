@@ -170,6 +170,20 @@ bool selectTgaFormat(const unsigned char* header, TgaFormat* format)
     return true;
 }
 
+// Takes a block of the given size from the standard allocator and hands it to image with the formats of
+// its pixels; false, leaving image without pixels, when the allocator has none to give.
+bool allocatePixels(DecodedImage* image, uint64_t bytes, GLenum pixelFormat, GLenum internalFormat)
+{
+    auto* block = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(bytes)));
+    if (block == nullptr) {
+        return false;
+    }
+    image->pixelFormat = pixelFormat;
+    image->internalFormat = internalFormat;
+    image->pixels = block;
+    return true;
+}
+
 }  // namespace
 
 // Decodes a whole BMP file held in memory; see image.h for the result's layout.
@@ -183,17 +197,12 @@ bool decodeBmpImage(const unsigned char* bytes, size_t length, DecodedImage* ima
     if (bytes == nullptr || !parseBmpLayout(bytes, length, &layout)) {
         return false;
     }
-    const size_t blockBytes = static_cast<size_t>(layout.rowBytes * static_cast<uint64_t>(layout.rows));
-    auto* block = static_cast<unsigned char*>(std::malloc(blockBytes));
-    if (block == nullptr) {
+    if (!allocatePixels(image, layout.rowBytes * static_cast<uint64_t>(layout.rows), GL_BGR_EXT, GL_RGB)) {
         return false;
     }
-    copyBmpRowsBottomUp(bytes, layout, block);
+    copyBmpRowsBottomUp(bytes, layout, image->pixels);
     image->width = layout.width;
     image->height = layout.rows;
-    image->pixelFormat = GL_BGR_EXT;
-    image->internalFormat = GL_RGB;
-    image->pixels = block;
     return true;
 }
 
@@ -221,13 +230,9 @@ bool decodeTgaImage(const unsigned char* bytes, size_t length, DecodedImage* ima
     if (pixelOffset > length || pixelBytes > length - pixelOffset) {
         return false;
     }
-    auto* block = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(pixelBytes)));
-    if (block == nullptr) {
+    if (!allocatePixels(image, pixelBytes, format.pixelFormat, format.internalFormat)) {
         return false;
     }
-    std::memcpy(block, bytes + pixelOffset, static_cast<size_t>(pixelBytes));
-    image->pixelFormat = format.pixelFormat;
-    image->internalFormat = format.internalFormat;
-    image->pixels = block;
+    std::memcpy(image->pixels, bytes + pixelOffset, static_cast<size_t>(pixelBytes));
     return true;
 }

@@ -27,7 +27,7 @@ int openForSequentialRead(const char* fileName)
 }
 
 // Size of the open file; false unless it is a non-empty regular file of at most kMaxImageFileBytes.
-bool sizeOfImageFile(int fd, size_t* size)
+bool measureImageFile(int fd, size_t* size)
 {
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
@@ -61,7 +61,7 @@ bool readExactly(int fd, unsigned char* buffer, size_t size)
 bool readOpenFile(int fd, unsigned char** contents, size_t* length)
 {
     size_t size = 0;
-    if (!sizeOfImageFile(fd, &size)) {
+    if (!measureImageFile(fd, &size)) {
         return false;
     }
     auto* buffer = static_cast<unsigned char*>(std::malloc(size));

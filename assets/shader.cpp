@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "scene/scene_state.h"
-
 char shaderSourceBuffer[kMaxShaderSourceLength + 1];
 
 namespace {
@@ -11,34 +9,25 @@ namespace {
 enum class Support { Unknown, Yes, No };
 Support support = Support::Unknown;
 
-bool programCurrent() {
-    if (!shaderObjectsSupported()) {
-        return false;
-    }
-    return glGetHandleARB(GL_PROGRAM_OBJECT_ARB) != 0;
-}
+// The program that useProgram last made current. Kept here so that the
+// uniform uploads, a few hundred a frame, need not ask GL for it.
+GLhandleARB currentProgram = 0;
 
 void deleteBoth(GLhandleARB vertex, GLhandleARB fragment) {
     glDeleteObjectARB(vertex);
     glDeleteObjectARB(fragment);
 }
 
-bool compiled(GLhandleARB shader) {
-    GLint status = 0;
-    glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &status);
-    return status != 0;
-}
-
-GLint uniformLocation(GLhandleARB program, const char* name) {
-    if (program == 0) {
-        return -1;
-    }
-    return glGetUniformLocationARB(program, name);
+// Reads GL_OBJECT_COMPILE_STATUS_ARB or GL_OBJECT_LINK_STATUS_ARB of an object.
+bool checkObjectStatus(GLhandleARB object, GLenum status) {
+    GLint value = 0;
+    glGetObjectParameterivARB(object, status, &value);
+    return value != 0;
 }
 
 } // namespace
 
-bool shaderObjectsSupported() {
+bool checkShaderObjectSupport() {
     if (support == Support::Unknown) {
         bool all = epoxy_has_gl_extension("GL_ARB_shader_objects") &&
                    epoxy_has_gl_extension("GL_ARB_vertex_shader") &&
@@ -88,7 +77,7 @@ bool loadShaderSource(const char* fileName, GLhandleARB shader) {
 }
 
 GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile) {
-    if (!shaderObjectsSupported()) {
+    if (!checkShaderObjectSupport()) {
         return 0;
     }
     GLhandleARB vertex = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
@@ -100,7 +89,8 @@ GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile)
     // Both stages compile before either status is looked at.
     glCompileShaderARB(vertex);
     glCompileShaderARB(fragment);
-    if (!compiled(vertex) || !compiled(fragment)) {
+    if (!checkObjectStatus(vertex, GL_OBJECT_COMPILE_STATUS_ARB) ||
+        !checkObjectStatus(fragment, GL_OBJECT_COMPILE_STATUS_ARB)) {
         deleteBoth(vertex, fragment);
         return 0;
     }
@@ -110,48 +100,45 @@ GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile)
     glLinkProgramARB(program);
     // Attached objects live on until the program goes.
     deleteBoth(vertex, fragment);
+    // A program that did not link cannot be made current: using it would keep
+    // whatever program was current before and raise GL_INVALID_OPERATION
+    // every frame. It goes, and its pass draws with the fixed-function
+    // pipeline as after a compile error.
+    if (!checkObjectStatus(program, GL_OBJECT_LINK_STATUS_ARB)) {
+        glDeleteObjectARB(program);
+        return 0;
+    }
     return program;
 }
 
-void buildScenePrograms() {
-    waterProgram = buildShaderProgram("Water.vp", "Water.fp");
-    fishProgram = buildShaderProgram("FEESH.vp", "FEESH.fp");
-    finProgram = buildShaderProgram("FIN.vp", "FIN.fp");
-    lightProgram = buildShaderProgram("lux.vp", "lux.fp");
-    useProgram(waterProgram);
-    waveLocation = uniformLocation(waterProgram, "vWave");
-    timeLocation = uniformLocation(waterProgram, "fTime");
-    fishColorLocation = uniformLocation(fishProgram, "lawlColor");
-    finColorLocation = uniformLocation(finProgram, "lawlColor");
-    alphaLocation = uniformLocation(lightProgram, "fAlpha");
-    // Samplers default to unit 0; the water samples the caustic frame, which
-    // lives on unit 1.
-    GLint causticMapLocation = uniformLocation(waterProgram, "causticMap");
-    if (causticMapLocation != -1) {
-        glUniform1i(causticMapLocation, 1);
+GLint findUniformLocation(GLhandleARB program, const char* name) {
+    if (program == 0) {
+        return -1;
     }
+    return glGetUniformLocationARB(program, name);
 }
 
 void useProgram(GLhandleARB program) {
-    if (shaderObjectsSupported()) {
+    if (checkShaderObjectSupport()) {
         glUseProgramObjectARB(program);
+        currentProgram = program;
     }
 }
 
 void uploadUniform1f(GLint location, float value) {
-    if (programCurrent()) {
+    if (currentProgram != 0) {
         glUniform1f(location, value);
     }
 }
 
 void uploadUniform3f(GLint location, float x, float y, float z) {
-    if (programCurrent()) {
+    if (currentProgram != 0) {
         glUniform3f(location, x, y, z);
     }
 }
 
 void uploadUniform4fv(GLint location, const float* value) {
-    if (programCurrent()) {
+    if (currentProgram != 0) {
         glUniform4fv(location, 1, value);
     }
 }

@@ -11,8 +11,8 @@ extern char shaderSourceBuffer[kMaxShaderSourceLength + 1];
 
 // True when GL_ARB_shader_objects, _vertex_shader and _fragment_shader are all
 // offered. Decided once, with the context current.
-bool shaderObjectsSupported();
-// Makes shaderObjectsSupported() false for the rest of the run, as on a driver
+bool checkShaderObjectSupport();
+// Makes checkShaderObjectSupport() false for the rest of the run, as on a driver
 // without the extensions.
 void disableShaderObjects();
 
@@ -23,12 +23,12 @@ bool readShaderSourceFile(const char* fileName, char* buffer, long limit);
 // Reads a source file (at most 8192 characters) into the shader object. False
 // when the file cannot be opened or is longer; shows no message.
 bool loadShaderSource(const char* fileName, GLhandleARB shader);
-// Compiles both files and links them; 0 when a file cannot be loaded or a
-// stage does not compile. Shows no message.
+// Compiles both files and links them; 0 when a file cannot be loaded, a
+// stage does not compile or the two do not link. Shows no message.
 GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile);
-// Builds the four scene programs, makes waterProgram current and looks up the
-// five uniform locations.
-void buildScenePrograms();
+// The location of a uniform in the program; -1 for program 0 or a name that
+// is not an active uniform of it.
+GLint findUniformLocation(GLhandleARB program, const char* name);
 
 // Makes the program current (0: the fixed-function pipeline).
 void useProgram(GLhandleARB program);

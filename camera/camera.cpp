@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 
 Pose camera;
-DeltaClock cameraClock = startedDeltaClock();
+DeltaClock cameraClock = startDeltaClock();
 
 namespace {
 
@@ -21,18 +21,18 @@ void updateCamera() {
     float dt = readAndRestart(cameraClock);
     float m = dt * moveSpeed;
     float turn = dt * turnSpeed;
-    if (platformKeyPressed('W')) moveAlong(cameraForward, m);
-    if (platformKeyPressed('S')) moveAlong(cameraForward, -m);
-    if (platformKeyPressed('Q')) cameraStrafe(m);
-    if (platformKeyPressed('E')) cameraStrafe(-m);
-    if (platformKeyPressed('A')) cameraYaw(turn);
-    if (platformKeyPressed('D')) cameraYaw(-turn);
-    if (platformKeyPressed(KEY_UP_ARROW)) moveAlong(cameraUp, m);
-    if (platformKeyPressed(KEY_DOWN_ARROW)) moveAlong(cameraUp, -m);
-    if (platformKeyPressed('F')) cameraPitch(turn);
-    if (platformKeyPressed('R')) cameraPitch(-turn);
-    if (platformKeyPressed(KEY_LEFT_ARROW)) cameraRoll(-turn);
-    if (platformKeyPressed(KEY_RIGHT_ARROW)) cameraRoll(turn);
+    if (platformIsKeyPressed('W')) moveAlong(cameraForward, m);
+    if (platformIsKeyPressed('S')) moveAlong(cameraForward, -m);
+    if (platformIsKeyPressed('Q')) cameraStrafe(m);
+    if (platformIsKeyPressed('E')) cameraStrafe(-m);
+    if (platformIsKeyPressed('A')) cameraYaw(turn);
+    if (platformIsKeyPressed('D')) cameraYaw(-turn);
+    if (platformIsKeyPressed(KEY_UP_ARROW)) moveAlong(cameraUp, m);
+    if (platformIsKeyPressed(KEY_DOWN_ARROW)) moveAlong(cameraUp, -m);
+    if (platformIsKeyPressed('F')) cameraPitch(turn);
+    if (platformIsKeyPressed('R')) cameraPitch(-turn);
+    if (platformIsKeyPressed(KEY_LEFT_ARROW)) cameraRoll(-turn);
+    if (platformIsKeyPressed(KEY_RIGHT_ARROW)) cameraRoll(turn);
 }
 
 void cameraStrafe(float distance) {

@@ -48,7 +48,7 @@ Mat4 poseMatrix(const Pose& pose) {
 
 namespace {
 
-Vec3 scaledToUnit(const Vec3& v) {
+Vec3 scaleToUnit(const Vec3& v) {
     float inverse = 1.0f / std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     return {v.x * inverse, v.y * inverse, v.z * inverse};
 }
@@ -60,6 +60,6 @@ void orthonormalizePose(Pose& pose) {
     // Uses the up vector before normalising, so forward comes out scaled by
     // |up|^2; the normalisation below removes that.
     pose.forward = cross(side, pose.up);
-    pose.up = scaledToUnit(pose.up);
-    pose.forward = scaledToUnit(pose.forward);
+    pose.up = scaleToUnit(pose.up);
+    pose.forward = scaleToUnit(pose.forward);
 }

@@ -1,4 +1,4 @@
-#version 120
+#version 110
 // Fish body and eyes, coloured by lawlColor and lit per pixel by the scene's
 // two lights. Both sit at the eye for the whole run, so they share one light
 // direction: a white headlamp with a 45 degree cone, and a dim grey point

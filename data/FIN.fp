@@ -1,4 +1,4 @@
-#version 120
+#version 110
 // Fish tail, coloured by lawlColor with faint rays along the fin, lit per
 // pixel by the scene's two lights on both sides (the funnel is drawn without
 // culling). Both lights sit at the eye for the whole run: a white headlamp

@@ -1,4 +1,4 @@
-#version 120
+#version 110
 // Water surface: translucent blue-green, lit on whichever side faces the
 // viewer, with a specular glint and the caustic pattern added on top.
 // causticMap must be set to texture unit 1 by the host; a black sample just

@@ -1,4 +1,4 @@
-#version 120
+#version 110
 // Plain lit surfaces: the interpolated lit colour, its alpha (the material's
 // diffuse alpha) scaled by fAlpha. The colour comes in a varying of our own,
 // not gl_Color: llvmpipe mixes up the channels of vec4(gl_Color.rgb, x).

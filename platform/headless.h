@@ -30,5 +30,5 @@ struct HeadlessMessage {
     std::string caption;
 };
 // Every message box requested since the start or the last clear.
-const std::vector<HeadlessMessage>& headlessMessages();
+const std::vector<HeadlessMessage>& headlessGetMessages();
 void headlessClearMessages();

@@ -21,26 +21,26 @@ struct PlatformEvent {
 // Creates the window (hidden until platformShowWindow) with a double-buffered
 // RGBA context of at least 16 depth and 8 stencil bits, compatibility profile,
 // and makes the context current. False when no window or context can be had;
-// platformLastError() then says why.
+// platformGetLastError() then says why.
 bool platformCreateWindow(const char* title, int width, int height);
 // Shows the window created above.
 void platformShowWindow();
 // Releases the context and the window. Safe to call when none exists.
 void platformDestroyWindow();
 // One line describing the last failure of platformCreateWindow.
-const char* platformLastError();
+const char* platformGetLastError();
 // Takes the next pending event; false when none waits.
 bool platformPollEvent(PlatformEvent* event);
 // Size of the drawable area in pixels.
-void platformDrawableSize(int* width, int* height);
+void platformGetDrawableSize(int* width, int* height);
 // Presents the back buffer.
 void platformSwapBuffers();
 // True when the key with this virtual-key code (letters 'A'..'Z', arrows
 // 37..40) is down now or was pressed at any time since its previous poll.
-bool platformKeyPressed(int virtualKey);
+bool platformIsKeyPressed(int virtualKey);
 // Monotonic high-resolution counter and its ticks per second.
-int64_t platformCounter();
-int64_t platformCounterFrequency();
+int64_t platformReadCounter();
+int64_t platformReadCounterFrequency();
 // A modal box with one OK button and no owner window. A null caption shows
 // "Error". Where no box can be shown the text goes to standard error.
 void platformMessageBox(const char* text, const char* caption);

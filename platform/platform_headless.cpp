@@ -31,12 +31,12 @@ int64_t realBaseTicks = 0;
 bool heldKeys[256] = {};
 bool tappedKeys[256] = {};
 
-std::deque<PlatformEvent>& pendingEvents() {
+std::deque<PlatformEvent>& getQueuedEvents() {
     static std::deque<PlatformEvent> events;
     return events;
 }
 
-std::vector<HeadlessMessage>& messages() {
+std::vector<HeadlessMessage>& getShownMessages() {
     static std::vector<HeadlessMessage> recorded;
     return recorded;
 }
@@ -55,7 +55,7 @@ EGLDisplay openSurfacelessDisplay() {
     return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
 }
 
-bool indexValid(int virtualKey) { return virtualKey >= 0 && virtualKey < 256; }
+bool checkKeyIndex(int virtualKey) { return virtualKey >= 0 && virtualKey < 256; }
 
 } // namespace
 
@@ -116,10 +116,10 @@ void platformDestroyWindow() {
     surface = EGL_NO_SURFACE;
 }
 
-const char* platformLastError() { return lastError; }
+const char* platformGetLastError() { return lastError; }
 
 bool platformPollEvent(PlatformEvent* event) {
-    auto& events = pendingEvents();
+    auto& events = getQueuedEvents();
     if (events.empty()) {
         return false;
     }
@@ -128,7 +128,7 @@ bool platformPollEvent(PlatformEvent* event) {
     return true;
 }
 
-void platformDrawableSize(int* width, int* height) {
+void platformGetDrawableSize(int* width, int* height) {
     *width = surfaceWidth;
     *height = surfaceHeight;
 }
@@ -139,8 +139,8 @@ void platformSwapBuffers() {
     }
 }
 
-bool platformKeyPressed(int virtualKey) {
-    if (!indexValid(virtualKey)) {
+bool platformIsKeyPressed(int virtualKey) {
+    if (!checkKeyIndex(virtualKey)) {
         return false;
     }
     bool pressed = heldKeys[virtualKey] || tappedKeys[virtualKey];
@@ -148,7 +148,7 @@ bool platformKeyPressed(int virtualKey) {
     return pressed;
 }
 
-int64_t platformCounter() {
+int64_t platformReadCounter() {
     if (!realTime) {
         return drivenTicks;
     }
@@ -156,11 +156,11 @@ int64_t platformCounter() {
     return realBaseTicks + std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
 }
 
-int64_t platformCounterFrequency() { return kHeadlessCounterFrequency; }
+int64_t platformReadCounterFrequency() { return kHeadlessCounterFrequency; }
 
 void platformMessageBox(const char* text, const char* caption) {
     const char* title = caption != nullptr ? caption : "Error";
-    messages().push_back({text, title});
+    getShownMessages().push_back({text, title});
     std::fprintf(stderr, "%s: %s\n", title, text);
 }
 
@@ -173,24 +173,24 @@ void headlessSetCounter(int64_t ticks) {
 }
 
 void headlessAdvanceSeconds(double seconds) {
-    headlessSetCounter(platformCounter() +
+    headlessSetCounter(platformReadCounter() +
                        static_cast<int64_t>(seconds * static_cast<double>(kHeadlessCounterFrequency)));
 }
 
 void headlessUseRealTime(bool on) {
-    int64_t now = platformCounter();
+    int64_t now = platformReadCounter();
     realTime = on;
     headlessSetCounter(now);
 }
 
 void headlessSetKey(int virtualKey, bool down) {
-    if (indexValid(virtualKey)) {
+    if (checkKeyIndex(virtualKey)) {
         heldKeys[virtualKey] = down;
     }
 }
 
 void headlessTapKey(int virtualKey) {
-    if (indexValid(virtualKey)) {
+    if (checkKeyIndex(virtualKey)) {
         tappedKeys[virtualKey] = true;
     }
 }
@@ -200,8 +200,8 @@ void headlessReleaseAllKeys() {
     std::memset(tappedKeys, 0, sizeof tappedKeys);
 }
 
-void headlessPushEvent(const PlatformEvent& event) { pendingEvents().push_back(event); }
+void headlessPushEvent(const PlatformEvent& event) { getQueuedEvents().push_back(event); }
 
-const std::vector<HeadlessMessage>& headlessMessages() { return messages(); }
+const std::vector<HeadlessMessage>& headlessGetMessages() { return getShownMessages(); }
 
-void headlessClearMessages() { messages().clear(); }
+void headlessClearMessages() { getShownMessages().clear(); }

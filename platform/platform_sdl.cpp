@@ -22,8 +22,10 @@ void setError(const char* what) {
     std::snprintf(lastError, sizeof lastError, "%s: %s", what, SDL_GetError());
 }
 
-// Maps the virtual-key codes the camera polls onto SDL scancodes.
-SDL_Scancode scancodeForVirtualKey(int virtualKey) {
+// Maps the virtual-key codes the camera polls onto SDL scancodes: a letter
+// key is the one in that letter's place on a US keyboard, whatever its label
+// on the layout in use, so the flying keys stay in one cluster everywhere.
+SDL_Scancode mapVirtualKeyToScancode(int virtualKey) {
     if (virtualKey >= 'A' && virtualKey <= 'Z') {
         return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
     }
@@ -36,7 +38,7 @@ SDL_Scancode scancodeForVirtualKey(int virtualKey) {
     }
 }
 
-int virtualKeyForScancode(SDL_Scancode code) {
+int mapScancodeToVirtualKey(SDL_Scancode code) {
     if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
         return 'A' + (code - SDL_SCANCODE_A);
     }
@@ -49,13 +51,13 @@ int virtualKeyForScancode(SDL_Scancode code) {
     }
 }
 
-void sizeEvent(PlatformEvent* event) {
+void fillSizeEvent(PlatformEvent* event) {
     event->type = PLATFORM_EVENT_SIZE;
-    platformDrawableSize(&event->width, &event->height);
+    platformGetDrawableSize(&event->width, &event->height);
 }
 
 // Translates one SDL event; false for events the program ignores.
-bool translate(const SDL_Event& in, PlatformEvent* out) {
+bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
     *out = PlatformEvent{};
     switch (in.type) {
     case SDL_QUIT:
@@ -67,12 +69,12 @@ bool translate(const SDL_Event& in, PlatformEvent* out) {
             return true;
         }
         if (in.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-            sizeEvent(out);
+            fillSizeEvent(out);
             return true;
         }
         return false;
     case SDL_KEYDOWN: {
-        int key = virtualKeyForScancode(in.key.keysym.scancode);
+        int key = mapScancodeToVirtualKey(in.key.keysym.scancode);
         if (key >= 0) {
             latchedKeys[key] = true;
         }
@@ -155,19 +157,19 @@ void platformDestroyWindow() {
     }
 }
 
-const char* platformLastError() { return lastError; }
+const char* platformGetLastError() { return lastError; }
 
 bool platformPollEvent(PlatformEvent* event) {
     SDL_Event in;
     while (SDL_PollEvent(&in)) {
-        if (translate(in, event)) {
+        if (translateEvent(in, event)) {
             return true;
         }
     }
     return false;
 }
 
-void platformDrawableSize(int* width, int* height) {
+void platformGetDrawableSize(int* width, int* height) {
     *width = 0;
     *height = 0;
     if (window != nullptr) {
@@ -181,11 +183,11 @@ void platformSwapBuffers() {
     }
 }
 
-bool platformKeyPressed(int virtualKey) {
+bool platformIsKeyPressed(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) {
         return false;
     }
-    SDL_Scancode code = scancodeForVirtualKey(virtualKey);
+    SDL_Scancode code = mapVirtualKeyToScancode(virtualKey);
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     bool down = code != SDL_SCANCODE_UNKNOWN && state[code] != 0;
     bool pressed = down || latchedKeys[virtualKey];
@@ -193,9 +195,9 @@ bool platformKeyPressed(int virtualKey) {
     return pressed;
 }
 
-int64_t platformCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+int64_t platformReadCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
 
-int64_t platformCounterFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
+int64_t platformReadCounterFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
 
 void platformMessageBox(const char* text, const char* caption) {
     const char* title = caption != nullptr ? caption : "Error";

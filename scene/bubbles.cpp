@@ -18,12 +18,12 @@ constexpr float kTopHeight = 26.0f;
 
 // Each respawn test looks at the position as the tests before it left it.
 void respawnIfOutside(Bubble& bubble) {
-    float limit = tankRadius - 3.0f;
+    float limit = scene.tankRadius - 3.0f;
     if (bubble.position.y > kTopHeight) respawnBubble(bubble);
     if (bubble.position.x > limit) respawnBubble(bubble);
-    if (bubble.position.x < 3.0f - tankRadius) respawnBubble(bubble);
+    if (bubble.position.x < 3.0f - scene.tankRadius) respawnBubble(bubble);
     if (bubble.position.z > limit) respawnBubble(bubble);
-    if (bubble.position.z < 3.0f - tankRadius) respawnBubble(bubble);
+    if (bubble.position.z < 3.0f - scene.tankRadius) respawnBubble(bubble);
 }
 
 } // namespace
@@ -58,29 +58,29 @@ void updateAndDrawBubbles() {
     useProgram(0);
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_BLEND);
-    if (tickGateDue(bubbleClock, bubbleStepGate)) {
+    if (checkTickGate(bubbleClock, bubbleStepGate)) {
         stepBubbles();
         restartTickGate(bubbleClock, bubbleStepGate);
     }
 
     glPointSize(5.0f);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, bubbleTexture);
+    glBindTexture(GL_TEXTURE_2D, scene.bubbleTexture);
     glEnable(GL_TEXTURE_2D);
     glActiveTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glBegin(GL_POINTS);
     for (int i = 0; i < bubbleCount; ++i) {
-        glColor4fv(paletteWhite);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteWhite);
+        glColor4fv(palette.paletteWhite);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
         glVertex3f(bubbles[i].position.x, bubbles[i].position.y, bubbles[i].position.z);
     }
     glEnd();
 
     glEnable(GL_TEXTURE_2D);  // unit 1, still the active unit
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, sandTexture);
+    glBindTexture(GL_TEXTURE_2D, scene.sandTexture);
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glEnable(GL_LIGHTING);

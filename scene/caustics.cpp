@@ -6,25 +6,22 @@
 #include "assets/texture.h"
 #include "platform/platform.h"
 
-GLuint causticTextures[kCausticFrameCount];
-int causticFrame = 0;
-ElapsedClock causticClock;
-TickGate causticStepGate;
+CausticSet causticSet;
 
 const float causticPlaneS[4] = {0.35f, 0.21f, 0.0f, 0.0f};
 const float causticPlaneT[4] = {0.0f, 0.21f, 0.35f, 0.0f};
 
-void causticFileName(int frame, char* name, int size) {
+void formatCausticFileName(int frame, char* name, int size) {
     std::snprintf(name, static_cast<size_t>(size), "caust%02d.tga", frame);
 }
 
 void loadCausticTextures() {
-    glDeleteTextures(kCausticFrameCount, causticTextures);
-    glGenTextures(kCausticFrameCount, causticTextures);
+    glDeleteTextures(kCausticFrameCount, causticSet.causticTextures);
+    glGenTextures(kCausticFrameCount, causticSet.causticTextures);
     for (int i = 0; i < kCausticFrameCount; ++i) {
-        glBindTexture(GL_TEXTURE_2D, causticTextures[i]);
+        glBindTexture(GL_TEXTURE_2D, causticSet.causticTextures[i]);
         char name[128];
-        causticFileName(i, name, sizeof name);
+        formatCausticFileName(i, name, sizeof name);
         DecodedImage image;
         if (!readTgaImage(name, &image)) {
             platformMessageBox(kMissingImageMessage, nullptr);
@@ -43,15 +40,16 @@ void loadCausticTextures() {
 }
 
 void advanceCausticFrame() {
-    if (tickGateDue(causticClock, causticStepGate)) {
-        causticFrame = causticFrame >= kCausticFrameCount - 1 ? 0 : causticFrame + 1;
-        restartTickGate(causticClock, causticStepGate);
+    if (checkTickGate(causticSet.causticClock, causticSet.causticStepGate)) {
+        int& frame = causticSet.causticFrame;
+        frame = frame >= kCausticFrameCount - 1 ? 0 : frame + 1;
+        restartTickGate(causticSet.causticClock, causticSet.causticStepGate);
     }
 }
 
 void bindCausticFrame() {
     glActiveTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, causticTextures[causticFrame]);
+    glBindTexture(GL_TEXTURE_2D, causticSet.causticTextures[causticSet.causticFrame]);
     glActiveTexture(GL_TEXTURE0);
 }

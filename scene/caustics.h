@@ -6,19 +6,22 @@
 
 constexpr int kCausticFrameCount = 32;
 
-// Texture names, valid once loadCausticTextures has run (frames past a failed
-// file have a name but no image).
-extern GLuint causticTextures[kCausticFrameCount];
-// The frame shown, 0 to 31.
-extern int causticFrame;
-extern ElapsedClock causticClock;
-extern TickGate causticStepGate;
+struct CausticSet {
+    // Texture names, valid once loadCausticTextures has run (frames past a
+    // failed file have a name but no image).
+    GLuint causticTextures[kCausticFrameCount] = {};
+    int causticFrame = 0;  // the frame shown, 0 to 31
+    ElapsedClock causticClock;
+    TickGate causticStepGate;
+};
+
+extern CausticSet causticSet;
 
 extern const float causticPlaneS[4];
 extern const float causticPlaneT[4];
 
 // The file name of frame i: "caust00.tga" to "caust31.tga".
-void causticFileName(int frame, char* name, int size);
+void formatCausticFileName(int frame, char* name, int size);
 // Loads the 32 frames (stopping with one message at the first that cannot be
 // read) and sets up object-linear coordinate generation on unit 1. Leaves
 // unit 0 active.

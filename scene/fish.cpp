@@ -13,15 +13,19 @@ Fish fishes[fishCount];
 
 namespace {
 
-const float* const bodyColours[7] = {paletteRed,  paletteOrange, paletteYellow, paletteGreen,
-                                     paletteBlue, paletteCyan,   paletteMagenta};
-const float* const tailColours[7] = {paletteCyan, paletteRed,    paletteWhite, paletteDarkGrey,
-                                     paletteRed,  paletteYellow, paletteBlack};
+const float* const bodyColours[7] = {
+    palette.paletteRed,  palette.paletteOrange, palette.paletteYellow,  palette.paletteGreen,
+    palette.paletteBlue, palette.paletteCyan,   palette.paletteMagenta,
+};
+const float* const tailColours[7] = {
+    palette.paletteCyan, palette.paletteRed,    palette.paletteWhite, palette.paletteDarkGrey,
+    palette.paletteRed,  palette.paletteYellow, palette.paletteBlack,
+};
 
 } // namespace
 
 void initFishes() {
-    float r = tankRadius - 5.0f;
+    float r = scene.tankRadius - 5.0f;
     int k = static_cast<int>(r);
     for (Fish& fish : fishes) {
         float y = static_cast<float>(std::rand() % 25) + 1.5f;
@@ -39,7 +43,7 @@ Mat4 stepFish(Fish& fish, float dt) {
     // The steering direction comes from the pose's up vector, not its
     // position, so every fish gets the same heading in its orbiting frame.
     const Vec3& up = fish.pose.up;
-    Vec3 d = {fishTarget.x - up.x, fishTarget.y - up.y, fishTarget.z - up.z};
+    Vec3 d = {scene.fishTarget.x - up.x, scene.fishTarget.y - up.y, scene.fishTarget.z - up.z};
     float length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
     Vec3 n = {-d.x / length, -d.y / length, -d.z / length};
     fish.pose.forward = cross(up, n);
@@ -60,14 +64,14 @@ void updateAndDrawFish(Fish& fish, float dt) {
 
 void drawFish(int colourType) {
     glPushMatrix();
-    useProgram(fishProgram);
+    useProgram(scene.fishProgram);
     glCullFace(GL_BACK);
-    uploadUniform4fv(fishColorLocation, bodyColours[colourType]);
+    uploadUniform4fv(scene.fishColorLocation, bodyColours[colourType]);
     glDisable(GL_BLEND);
     drawSphere(1.0f, 6, 3);
 
     glPushMatrix();
-    uploadUniform4fv(fishColorLocation, paletteBlack);
+    uploadUniform4fv(scene.fishColorLocation, palette.paletteBlack);
     glTranslatef(-0.3f, 0.0f, 0.0f);
     glTranslatef(0.0f, 0.25f, 0.0f);
     glScalef(0.5f, 0.5f, 1.5f);
@@ -77,9 +81,9 @@ void drawFish(int colourType) {
     glTranslatef(1.0f, 0.0f, 0.0f);
     glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
     glDisable(GL_CULL_FACE);
-    useProgram(finProgram);
-    uploadUniform4fv(finColorLocation, tailColours[colourType]);
-    gluCylinder(sharedQuadric, 1.0, 0.3, 0.5, 4, 2);
+    useProgram(scene.finProgram);
+    uploadUniform4fv(scene.finColorLocation, tailColours[colourType]);
+    gluCylinder(scene.sharedQuadric, 1.0, 0.3, 0.5, 4, 2);
 
     glEnable(GL_CULL_FACE);
     useProgram(0);

@@ -16,10 +16,11 @@ namespace {
 void drawWaterInColumn() {
     glPushMatrix();
     glEnable(GL_STENCIL_TEST);
-    glTranslatef(waterSurfacePosition.x, waterSurfacePosition.y, waterSurfacePosition.z);
+    const Vec3& water = scene.waterSurfacePosition;
+    glTranslatef(water.x, water.y, water.z);
     glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
     glDisable(GL_CULL_FACE);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteWhite);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
     drawWaterSurface();
     glDisable(GL_STENCIL_TEST);
     glEnable(GL_CULL_FACE);

@@ -2,7 +2,7 @@
 
 void (*passEndObserver)(FramePass pass) = nullptr;
 
-const char* framePassName(FramePass pass) {
+const char* nameFramePass(FramePass pass) {
     static const char* const names[PASS_COUNT] = {
         "setup", "grid room", "stencil", "water", "tank shell",
         "fish", "sand", "bubbles", "near glass",

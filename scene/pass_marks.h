@@ -25,4 +25,4 @@ inline void markPassEnd(FramePass pass) {
 }
 
 // Short names for reports: "setup", "grid room", ...
-const char* framePassName(FramePass pass);
+const char* nameFramePass(FramePass pass);

@@ -4,7 +4,7 @@
 
 #include "platform/gl_api.h"
 
-const char* missingGlRequirement() {
+const char* findMissingGlRequirement() {
     static char message[160];
     int version = epoxy_gl_version();
     if (version < 20) {

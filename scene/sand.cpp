@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 #include "scene/scene_state.h"
 
-uint8_t sandHeightMap[kHeightMapSize * kHeightMapSize];
+HeightMap sandHeightMap;
 
 namespace {
 
@@ -14,8 +14,8 @@ constexpr int kCell = 16;
 constexpr int kLastCorner = 992;  // the last quad starts here and ends at 1008
 
 void emitCorner(int x, int z, float s, float t, float alpha) {
-    int h = sandHeightAt(x, z);
-    float g = sandGrey(h);
+    int h = readSandHeight(x, z);
+    float g = computeSandGrey(h);
     glColor4f(g, g, g, alpha);
     glTexCoord2f(s, t);
     glVertex3i(x, h, z);
@@ -29,23 +29,25 @@ void loadHeightMap() {
         platformMessageBox("Can't Find The Height Map!", "Error");
         return;
     }
-    std::fread(sandHeightMap, 1, sizeof sandHeightMap, file);
+    std::fread(sandHeightMap.samples, 1, sizeof sandHeightMap.samples, file);
     if (std::ferror(file)) {
         platformMessageBox("Failed To Get Data!", "Error");
     }
     std::fclose(file);
 }
 
-int sandHeightAt(int cornerX, int cornerZ) {
-    return sandHeightMap[(cornerZ % kHeightMapSize) * kHeightMapSize + (cornerX % kHeightMapSize)];
+int readSandHeight(int cornerX, int cornerZ) {
+    int row = cornerZ % kHeightMapSize;
+    int column = cornerX % kHeightMapSize;
+    return sandHeightMap.samples[row * kHeightMapSize + column];
 }
 
-float sandGrey(int height) { return static_cast<float>(height) / 256.0f - 0.15f; }
+float computeSandGrey(int height) { return static_cast<float>(height) / 256.0f - 0.15f; }
 
 void drawSandFloor(float alpha) {
     glDisable(GL_LIGHTING);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, sandTexture);
+    glBindTexture(GL_TEXTURE_2D, scene.sandTexture);
     glBegin(GL_QUADS);
     for (int x = 0; x <= kLastCorner; x += kCell) {
         for (int z = 0; z <= kLastCorner; z += kCell) {

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kSlices = 30;
 
-void translate(const Vec3& v) { glTranslatef(v.x, v.y, v.z); }
+void translateBy(const Vec3& v) { glTranslatef(v.x, v.y, v.z); }
 
 void setMaterial(const float* diffuse, const float* specular) {
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
@@ -23,23 +23,34 @@ void setMaterial(const float* diffuse, const float* specular) {
 }
 
 void drawGlassCylinder() {
-    gluCylinder(sharedQuadric, tankRadius, tankRadius, 30.0, kSlices, 30);
+    gluCylinder(scene.sharedQuadric, scene.tankRadius, scene.tankRadius, 30.0, kSlices, 30);
 }
 
-// The glass shares its state set-up between the stencil pass and the far side.
-void prepareGlass() {
+// Stands the glass on the tank's base and sets the state both of its sides
+// share; the culled face picks the side that shows (GL_FRONT: the far side).
+void placeGlass(GLenum culledFace) {
+    translateBy(scene.tankCentre);
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    glCullFace(culledFace);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_BLEND);
-    setMaterial(paletteTranslucentBlue, paletteWhite);
+}
+
+// The far side of the glass, drawn by the tank pass and, to mark the water
+// column, by the stencil pass.
+void drawFarGlassSide() {
+    placeGlass(GL_FRONT);
+    setMaterial(palette.paletteTranslucentBlue, palette.paletteWhite);
+    drawGlassCylinder();
 }
 
 void drawFloorDisk() {
     glPushMatrix();
-    translate(tankCentre);
+    translateBy(scene.tankCentre);
     glTranslatef(0.0f, -1.5f, 0.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-    gluDisk(sharedQuadric, 0.0, tankRadius + 100.0f, kSlices, 30);
+    gluDisk(scene.sharedQuadric, 0.0, scene.tankRadius + 100.0f, kSlices, 30);
     glPopMatrix();
 }
 
@@ -47,18 +58,18 @@ void drawRimAndPlinth() {
     glPushMatrix();
     useProgram(0);
     // Meant for the rim's program; with none current it changes nothing.
-    uploadUniform1f(alphaLocation, 1.0f);
+    uploadUniform1f(scene.alphaLocation, 1.0f);
     glDisable(GL_CULL_FACE);
-    fishTarget = {tankCentre.x, tankCentre.y - 0.01f, tankCentre.z};
-    translate(fishTarget);
+    scene.fishTarget = {scene.tankCentre.x, scene.tankCentre.y - 0.01f, scene.tankCentre.z};
+    translateBy(scene.fishTarget);
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteBlack);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, paletteDarkGrey);
-    gluCylinder(sharedQuadric, tankRadius - 1.0f, tankRadius - 0.2f, 1.0, kSlices, 30);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteBlack);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, palette.paletteDarkGrey);
+    gluCylinder(scene.sharedQuadric, scene.tankRadius - 1.0f, scene.tankRadius - 0.2f, 1.0, kSlices, 30);
     glTranslatef(0.0f, 0.0f, 1.0f);
-    gluDisk(sharedQuadric, tankRadius - 0.2f, tankRadius + 0.5f, kSlices, 10);
+    gluDisk(scene.sharedQuadric, scene.tankRadius - 0.2f, scene.tankRadius + 0.5f, kSlices, 10);
     glTranslatef(0.0f, 0.0f, -5.0f);
-    gluCylinder(sharedQuadric, tankRadius + 0.5f, tankRadius + 0.5f, 5.0, kSlices, 30);
+    gluCylinder(scene.sharedQuadric, scene.tankRadius + 0.5f, scene.tankRadius + 0.5f, 5.0, kSlices, 30);
     glEnable(GL_CULL_FACE);
     useProgram(0);
     glPopMatrix();
@@ -66,19 +77,15 @@ void drawRimAndPlinth() {
 
 void drawFarGlass() {
     glPushMatrix();
-    translate(tankCentre);
-    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glCullFace(GL_FRONT);
-    prepareGlass();
-    drawGlassCylinder();
+    drawFarGlassSide();
     glPopMatrix();
 }
 
 void drawSchool(float dt) {
     glPushMatrix();
-    translate(tankCentre);
+    translateBy(scene.tankCentre);
     glDisable(GL_STENCIL_TEST);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteWhite);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
     for (Fish& fish : fishes) {
         updateAndDrawFish(fish, dt);
     }
@@ -93,8 +100,8 @@ void drawSand() {
     glScalef(0.025f, 0.025f, 0.025f);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteWhite);
-    glBindTexture(GL_TEXTURE_2D, sandTexture);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
+    glBindTexture(GL_TEXTURE_2D, scene.sandTexture);
     drawSandFloor(1.0f);
     glEnable(GL_CULL_FACE);
     glActiveTexture(GL_TEXTURE1);
@@ -105,7 +112,7 @@ void drawSand() {
 
 void drawBubbles() {
     glPushMatrix();
-    translate(tankCentre);
+    translateBy(scene.tankCentre);
     updateAndDrawBubbles();
     glPopMatrix();
 }
@@ -115,14 +122,9 @@ void drawNearGlass() {
     glPushMatrix();
     useProgram(0);
     // Meant for the glass's program; with none current it changes nothing.
-    uploadUniform1f(alphaLocation, 0.2f);
-    translate(tankCentre);
-    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glCullFace(GL_BACK);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_ALPHA_TEST);
-    glEnable(GL_BLEND);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, paletteTranslucentBlue);
+    uploadUniform1f(scene.alphaLocation, 0.2f);
+    placeGlass(GL_BACK);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteTranslucentBlue);
     drawGlassCylinder();
     useProgram(0);
     glPopMatrix();
@@ -139,19 +141,15 @@ void drawWaterStencil() {
     useProgram(0);
 
     glPushMatrix();
-    translate(sceneOffset);
-    translate(tankCentre);
-    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glCullFace(GL_FRONT);
-    prepareGlass();
-    drawGlassCylinder();
+    translateBy(scene.sceneOffset);
+    drawFarGlassSide();
     glPopMatrix();
 
     glPushMatrix();
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    translate(stencilDiskPosition);
+    translateBy(scene.stencilDiskPosition);
     glDisable(GL_CULL_FACE);
-    gluDisk(sharedQuadric, 0.0, tankRadius, kSlices, 15);
+    gluDisk(scene.sharedQuadric, 0.0, scene.tankRadius, kSlices, 15);
     glEnable(GL_CULL_FACE);
     glEnable(GL_STENCIL_TEST);
     glPopMatrix();
@@ -162,7 +160,7 @@ void drawWaterStencil() {
 
 void drawTankPass() {
     float dt = readAndRestart(tankClock);
-    translate(sceneOffset);
+    translateBy(scene.sceneOffset);
     useProgram(0);
     glActiveTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);

@@ -27,10 +27,10 @@ void advanceWaterPhase() {
 void drawWaterSurface() {
     startElapsedClock(waterClock);
     float t = readElapsed(waterClock);
-    useProgram(waterProgram);
-    uploadUniform3f(waveLocation, waterPhase, 1.0f, 1.0f);
-    uploadUniform1f(timeLocation, t);
-    forEachWaterStrip(
+    useProgram(scene.waterProgram);
+    uploadUniform3f(scene.waveLocation, waterPhase, 1.0f, 1.0f);
+    uploadUniform1f(scene.timeLocation, t);
+    walkWaterStrips(
         [] {
             glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
             glBegin(GL_TRIANGLE_STRIP);

@@ -23,7 +23,7 @@ void initWaterMesh();
 // vertex(row i + 1, column j) and pairDone(); then endStrip(). Column 63 is
 // never emitted.
 template <class BeginStrip, class EmitVertex, class PairDone, class EndStrip>
-void forEachWaterStrip(BeginStrip beginStrip, EmitVertex vertex, PairDone pairDone,
+void walkWaterStrips(BeginStrip beginStrip, EmitVertex vertex, PairDone pairDone,
                        EndStrip endStrip) {
     for (int i = 0; i < kWaterGridSize - 1; ++i) {
         beginStrip();

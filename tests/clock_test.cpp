@@ -12,28 +12,28 @@ TEST(TickGate, FirstCallNeverSteps) {
     ElapsedClock clock;
     TickGate gate;
     headlessAdvanceSeconds(100.0);
-    EXPECT_FALSE(tickGateDue(clock, gate));
+    EXPECT_FALSE(checkTickGate(clock, gate));
     EXPECT_TRUE(clock.started);
 }
 
 TEST(TickGate, ExactlyThresholdDoesNotOpenJustAboveDoes) {
     ElapsedClock clock;
     TickGate gate;
-    EXPECT_FALSE(tickGateDue(clock, gate));
+    EXPECT_FALSE(checkTickGate(clock, gate));
     headlessSetCounter(clock.startCount + kTicks30ms);
-    EXPECT_FALSE(tickGateDue(clock, gate));
+    EXPECT_FALSE(checkTickGate(clock, gate));
     headlessSetCounter(clock.startCount + kTicks30ms + kHeadlessCounterFrequency / 100000);
-    EXPECT_TRUE(tickGateDue(clock, gate));
+    EXPECT_TRUE(checkTickGate(clock, gate));
 }
 
 TEST(TickGate, OneStepPerCallWithoutCatchUp) {
     ElapsedClock clock;
     TickGate gate;
-    tickGateDue(clock, gate);
+    checkTickGate(clock, gate);
     headlessAdvanceSeconds(1.0);  // a very slow frame
     int steps = 0;
     for (int call = 0; call < 5; ++call) {
-        if (tickGateDue(clock, gate)) {
+        if (checkTickGate(clock, gate)) {
             ++steps;
             restartTickGate(clock, gate);
         }
@@ -44,28 +44,28 @@ TEST(TickGate, OneStepPerCallWithoutCatchUp) {
 TEST(TickGate, RestartReadsTheClockAfterTheStep) {
     ElapsedClock clock;
     TickGate gate;
-    tickGateDue(clock, gate);
+    checkTickGate(clock, gate);
     headlessAdvanceSeconds(0.05);
-    ASSERT_TRUE(tickGateDue(clock, gate));
+    ASSERT_TRUE(checkTickGate(clock, gate));
     headlessAdvanceSeconds(0.02);  // time spent inside the step
     restartTickGate(clock, gate);
     EXPECT_NEAR(gate.lastStepTime, 0.07f, 1e-6);
     headlessAdvanceSeconds(0.025);
-    EXPECT_FALSE(tickGateDue(clock, gate));  // 0.025 since the step ended
+    EXPECT_FALSE(checkTickGate(clock, gate));  // 0.025 since the step ended
     headlessAdvanceSeconds(0.01);
-    EXPECT_TRUE(tickGateDue(clock, gate));
+    EXPECT_TRUE(checkTickGate(clock, gate));
 }
 
 TEST(TickGate, StepRateIsTheLowerOfFrameRateAndAboutThirtyThree) {
     for (double frameTime : {0.001, 0.1}) {
         ElapsedClock clock;
         TickGate gate;
-        tickGateDue(clock, gate);
+        checkTickGate(clock, gate);
         int steps = 0;
         int frames = static_cast<int>(10.0 / frameTime);
         for (int i = 0; i < frames; ++i) {
             headlessAdvanceSeconds(frameTime);
-            if (tickGateDue(clock, gate)) {
+            if (checkTickGate(clock, gate)) {
                 ++steps;
                 restartTickGate(clock, gate);
             }

@@ -42,13 +42,13 @@ int textureWidth(GLuint texture) {
 
 TEST(Caustics, FileNamesHaveTwoDigits) {
     char name[128];
-    causticFileName(0, name, sizeof name);
+    formatCausticFileName(0, name, sizeof name);
     EXPECT_STREQ(name, "caust00.tga");
-    causticFileName(9, name, sizeof name);
+    formatCausticFileName(9, name, sizeof name);
     EXPECT_STREQ(name, "caust09.tga");
-    causticFileName(10, name, sizeof name);
+    formatCausticFileName(10, name, sizeof name);
     EXPECT_STREQ(name, "caust10.tga");
-    causticFileName(31, name, sizeof name);
+    formatCausticFileName(31, name, sizeof name);
     EXPECT_STREQ(name, "caust31.tga");
 }
 
@@ -56,15 +56,15 @@ TEST(Caustics, MissingFrameStopsLoadingWithOneMessage) {
     enterScratchDataDir(dataFilesWithout({"caust17.tga"}));
     headlessClearMessages();
     setUpScene();
-    ASSERT_EQ(headlessMessages().size(), 1u);
-    EXPECT_EQ(headlessMessages()[0].text, "Hey dodo, you can't copy files");
+    ASSERT_EQ(headlessGetMessages().size(), 1u);
+    EXPECT_EQ(headlessGetMessages()[0].text, "Hey dodo, you can't copy files");
     glActiveTexture(GL_TEXTURE0);
     for (int i = 0; i < kCausticFrameCount; ++i) {
-        EXPECT_NE(causticTextures[i], 0u);
+        EXPECT_NE(causticSet.causticTextures[i], 0u);
         if (i < 17) {
-            EXPECT_GT(textureWidth(causticTextures[i]), 0) << "frame " << i;
+            EXPECT_GT(textureWidth(causticSet.causticTextures[i]), 0) << "frame " << i;
         } else {
-            EXPECT_EQ(textureWidth(causticTextures[i]), 0) << "frame " << i;
+            EXPECT_EQ(textureWidth(causticSet.causticTextures[i]), 0) << "frame " << i;
         }
     }
     glActiveTexture(GL_TEXTURE1);
@@ -76,7 +76,7 @@ TEST(Caustics, MissingFrameStopsLoadingWithOneMessage) {
     for (int i = 0; i < 40; ++i) {
         headlessAdvanceSeconds(0.05);
         renderFrame();
-        seen.insert(causticFrame);
+        seen.insert(causticSet.causticFrame);
     }
     EXPECT_EQ(seen.size(), 32u);
     EXPECT_EQ(drainGlErrors(), 0);
@@ -85,26 +85,26 @@ TEST(Caustics, MissingFrameStopsLoadingWithOneMessage) {
 TEST(Caustics, GateStepsByExactlyOneAndWraps) {
     setUpScene();
     renderFrame();  // the first frame starts the clock; no step
-    EXPECT_EQ(causticFrame, 0);
-    headlessSetCounter(causticClock.startCount + kHeadlessCounterFrequency * 3 / 100);
+    EXPECT_EQ(causticSet.causticFrame, 0);
+    headlessSetCounter(causticSet.causticClock.startCount + kHeadlessCounterFrequency * 3 / 100);
     renderFrame();
-    EXPECT_EQ(causticFrame, 0) << "exactly 0.03 s does not step";
+    EXPECT_EQ(causticSet.causticFrame, 0) << "exactly 0.03 s does not step";
     headlessAdvanceSeconds(0.0001);
     renderFrame();
-    EXPECT_EQ(causticFrame, 1);
+    EXPECT_EQ(causticSet.causticFrame, 1);
     headlessAdvanceSeconds(10.0);
     renderFrame();
-    EXPECT_EQ(causticFrame, 2) << "a long frame still steps once";
+    EXPECT_EQ(causticSet.causticFrame, 2) << "a long frame still steps once";
     for (int i = 0; i < 30; ++i) {
         headlessAdvanceSeconds(0.031);
         renderFrame();
     }
-    EXPECT_EQ(causticFrame, 0) << "31 wraps to 0";
+    EXPECT_EQ(causticSet.causticFrame, 0) << "31 wraps to 0";
     GLint bound = 0;
     glActiveTexture(GL_TEXTURE1);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glActiveTexture(GL_TEXTURE0);
-    EXPECT_EQ(static_cast<GLuint>(bound), causticTextures[0]);
+    EXPECT_EQ(static_cast<GLuint>(bound), causticSet.causticTextures[0]);
 }
 
 // Unit 1 is on over the room, the water and the sand and off over the rest
@@ -114,7 +114,7 @@ TEST(Caustics, PatternLiesOnTheRoomAndTheSandOnly) {
     enterScratchDataDir(files);
     for (int i = 0; i < kCausticFrameCount; ++i) {
         char name[128];
-        causticFileName(i, name, sizeof name);
+        formatCausticFileName(i, name, sizeof name);
         writeBytes(name, solidTga(16, 0));
     }
     setUpScene();
@@ -142,19 +142,19 @@ TEST(Caustics, PatternLiesOnTheRoomAndTheSandOnly) {
 
 TEST(Water, UniformsFollowThePhaseAndTheClock) {
     setUpScene();
-    ASSERT_NE(waterProgram, 0u);
+    ASSERT_NE(scene.waterProgram, 0u);
     float wave[3], time = -1.0f;
     renderFrame();
-    glGetUniformfvARB(waterProgram, waveLocation, wave);
-    glGetUniformfvARB(waterProgram, timeLocation, &time);
+    glGetUniformfvARB(scene.waterProgram, scene.waveLocation, wave);
+    glGetUniformfvARB(scene.waterProgram, scene.timeLocation, &time);
     EXPECT_EQ(wave[0], 0.0f);
     EXPECT_EQ(wave[1], 1.0f);
     EXPECT_EQ(wave[2], 1.0f);
     EXPECT_EQ(time, 0.0f);
     headlessAdvanceSeconds(0.5);
     renderFrame();
-    glGetUniformfvARB(waterProgram, waveLocation, wave);
-    glGetUniformfvARB(waterProgram, timeLocation, &time);
+    glGetUniformfvARB(scene.waterProgram, scene.waveLocation, wave);
+    glGetUniformfvARB(scene.waterProgram, scene.timeLocation, &time);
     EXPECT_NEAR(wave[0], 0.03968947f, 2e-8f);
     EXPECT_NEAR(time, 0.5f, 1e-6f);
     EXPECT_EQ(drainGlErrors(), 0);
@@ -223,8 +223,8 @@ TEST(Bubbles, DrawnAsFivePixelSpritesOfTheirTexture) {
     setUpScene();
     // Inside the tank, 7 units from its axis, looking at the rising column
     // above the sand (the bubbles start inside it).
-    Vec3 base = {sceneOffset.x + tankCentre.x, sceneOffset.y + tankCentre.y + 2.5f,
-                 sceneOffset.z + tankCentre.z};
+    Vec3 base = {scene.sceneOffset.x + scene.tankCentre.x, scene.sceneOffset.y + scene.tankCentre.y + 2.5f,
+                 scene.sceneOffset.z + scene.tankCentre.z};
     camera = Pose{};
     camera.position = {base.x, base.y + 8.0f, base.z + 7.0f};
     renderFrame();

@@ -368,22 +368,22 @@ TEST_F(CorpusTest, HeightMapsGiveTheirStatedOutcome)
 {
     const auto entries = entriesOf(Kind::HeightMap);
     ASSERT_FALSE(entries.empty());
-    const std::vector<uint8_t> zeros(sizeof sandHeightMap, 0);
+    const std::vector<uint8_t> zeros(sizeof sandHeightMap.samples, 0);
     for (const Entry& entry : entries) {
         SCOPED_TRACE(entry.path);
         const Bytes file = readBytes(pathOf(entry));
         TemporaryWorkingFolder scratch;
         ASSERT_FALSE(scratch.folder().empty());
         fs::copy_file(pathOf(entry), scratch.folder() / "Batman.raw");
-        std::memset(sandHeightMap, 0, sizeof sandHeightMap);
+        std::memset(sandHeightMap.samples, 0, sizeof sandHeightMap.samples);
         headlessClearMessages();
         loadHeightMap();
-        EXPECT_TRUE(headlessMessages().empty()) << "shown: " << headlessMessages().front().text;
+        EXPECT_TRUE(headlessGetMessages().empty()) << "shown: " << headlessGetMessages().front().text;
         const size_t count = static_cast<size_t>(entry.numbers[0]);
-        ASSERT_LE(count, sizeof sandHeightMap);
+        ASSERT_LE(count, sizeof sandHeightMap.samples);
         ASSERT_GE(file.size(), count);
-        EXPECT_TRUE(count == 0 || std::memcmp(sandHeightMap, file.data(), count) == 0);
-        EXPECT_EQ(std::memcmp(sandHeightMap + count, zeros.data(), sizeof sandHeightMap - count), 0)
+        EXPECT_TRUE(count == 0 || std::memcmp(sandHeightMap.samples, file.data(), count) == 0);
+        EXPECT_EQ(std::memcmp(sandHeightMap.samples + count, zeros.data(), sizeof sandHeightMap.samples - count), 0)
             << "map not zero after byte " << count;
     }
 }

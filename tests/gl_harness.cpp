@@ -10,6 +10,7 @@
 
 #include "platform/gl_api.h"
 #include "platform/platform.h"
+#include "tests/bmp_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +29,7 @@ void ensureHeadlessContext() {
         return;
     }
     if (!platformCreateWindow("Marivelle", kFrameWidth, kFrameHeight)) {
-        FAIL() << "headless context: " << platformLastError();
+        FAIL() << "headless context: " << platformGetLastError();
     }
     if (chdir(dataDir().c_str()) != 0) {
         FAIL() << "cannot enter " << dataDir();
@@ -83,21 +84,8 @@ void writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> solidBmp(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
     int row = (width * 3 + 3) / 4 * 4;
-    uint32_t size = static_cast<uint32_t>(54 + row * height);
-    std::vector<uint8_t> f(size, 0);
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(2, size);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    f[26] = 1;
-    f[28] = 24;
-    put32(34, static_cast<uint32_t>(row * height));
+    std::vector<uint8_t> f(static_cast<size_t>(54 + row * height), 0);
+    putBmpHeaders(f, width, height, static_cast<uint32_t>(row * height));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             size_t at = 54 + static_cast<size_t>(y) * row + x * 3;

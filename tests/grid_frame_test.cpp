@@ -53,6 +53,24 @@ bool isWhite(const Rgba& p) {
 bool isGreen(const Rgba& p) { return p.g > 60 && p.r < p.g / 4 && p.b < p.g / 4; }
 bool isBlack(const Rgba& p) { return p.r < 10 && p.g < 10 && p.b < 10; }
 
+float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Where a world point lands in window pixels for the camera's pose, worked out
+// from the pose alone: right = forward x up, the 30 degree perspective of
+// resizeViewport at 800 x 600. Not through applyCameraView, so a fault in the
+// view matrix shows up as a mismatch.
+bool projectByHand(const Vec3& p, int* wx, int* wy) {
+    Vec3 d = {p.x - camera.position.x, p.y - camera.position.y, p.z - camera.position.z};
+    float depth = dot(camera.forward, d);
+    float focal = 1.0f / std::tan(static_cast<float>(M_PI) / 12.0f);
+    float aspect = static_cast<float>(kFrameWidth) / kFrameHeight;
+    float nx = focal / aspect * dot(cross(camera.forward, camera.up), d) / depth;
+    float ny = focal * dot(camera.up, d) / depth;
+    *wx = static_cast<int>((nx + 1.0f) * 0.5f * kFrameWidth);
+    *wy = static_cast<int>((ny + 1.0f) * 0.5f * kFrameHeight);
+    return depth > 0.0f && *wx >= 1 && *wy >= 1 && *wx < kFrameWidth - 1 && *wy < kFrameHeight - 1;
+}
+
 TEST_F(GridFrameTest, StartPoseShowsAxisLinesLatticeAndBlackBackground) {
     EXPECT_FLOAT_EQ(cameraPosition.z, 40.0f);
     // The set-up leaves the water program current, so the very first frame's
@@ -103,6 +121,61 @@ TEST_F(GridFrameTest, WallsCeilingAndFloorSurroundTheEye) {
     cameraPitch(static_cast<float>(M_PI));  // over the top: the ceiling
     renderFrame();
     EXPECT_GT(countLit(readColour()), 1000);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+// Every other picture starts from the default pose, whose view is the
+// identity, so a transposed or mis-signed view matrix would pass them.
+TEST_F(GridFrameTest, TurnedAndPitchedCameraSeesTheWallCrossWhereItsPoseSays) {
+    cameraPosition = {-4.0f, 46.0f, 22.0f};
+    cameraYaw(static_cast<float>(M_PI) + 0.25f);  // round to face +z, then a little left
+    cameraPitch(-0.1f);                           // nose up
+    renderFrame();
+    renderFrame();
+    auto frame = readColour();
+    // The white cross of the wall at z = +50 and a point on each of its arms.
+    for (Vec3 p : {Vec3{0, 50, 50}, Vec3{0, 54, 50}, Vec3{-4, 50, 50}}) {
+        int x, y;
+        ASSERT_TRUE(projectByHand(p, &x, &y)) << p.x << "," << p.y << "," << p.z;
+        EXPECT_TRUE(near(frame, x, y, isWhite)) << p.x << "," << p.y << "," << p.z << " at " << x << "," << y;
+    }
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+// From near the middle of the room, facing each wall and the ceiling in turn,
+// that surface's white cross and its arms lie where its placement puts them.
+// The eye sits off the centre line, so a plane that is turned, shifted within
+// itself or moved nearer or farther shows its cross elsewhere.
+TEST_F(GridFrameTest, EachPlacedPlaneShowsItsCrossWhereItMust) {
+    struct View {
+        Vec3 centre, forward, up, arm1, arm2;
+    };
+    const View views[] = {
+        {{0, 100, 0}, {0, 1, 0}, {0, 0, -1}, {1, 0, 0}, {0, 0, 1}},   // ceiling
+        {{0, 50, -50}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}, {0, 1, 0}},  // wall at z = -50
+        {{0, 50, 50}, {0, 0, 1}, {0, 1, 0}, {1, 0, 0}, {0, 1, 0}},    // wall at z = +50
+        {{50, 50, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 1, 0}},    // wall at x = +50
+        {{-50, 50, 0}, {-1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 1, 0}},  // wall at x = -50
+    };
+    for (const View& view : views) {
+        camera.position = {4, 54, 4};
+        camera.forward = view.forward;
+        camera.up = view.up;
+        renderFrame();
+        renderFrame();
+        auto frame = readColour();
+        const Vec3& c = view.centre;
+        for (float t : {0.0f, 4.0f, -4.0f}) {
+            for (Vec3 p : {Vec3{c.x + t * view.arm1.x, c.y + t * view.arm1.y, c.z + t * view.arm1.z},
+                           Vec3{c.x + t * view.arm2.x, c.y + t * view.arm2.y, c.z + t * view.arm2.z}}) {
+                int x, y;
+                ASSERT_TRUE(projectByHand(p, &x, &y));
+                EXPECT_TRUE(near(frame, x, y, isWhite))
+                    << "cross of the plane at " << c.x << "," << c.y << "," << c.z << ": " << p.x << ","
+                    << p.y << "," << p.z << " at " << x << "," << y;
+            }
+        }
+    }
     EXPECT_EQ(drainGlErrors(), 0);
 }
 

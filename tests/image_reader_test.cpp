@@ -4,6 +4,7 @@
 // exactly sized heap block, so a sanitizer sees any over-read) and through the file reader, which must agree.
 
 #include "assets/image.h"
+#include "tests/bmp_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -114,19 +115,6 @@ namespace {
 
 // ------------------------------------------------------------------------------- file building
 
-void put16(Bytes& b, size_t at, uint16_t v)
-{
-    b[at] = static_cast<unsigned char>(v);
-    b[at + 1] = static_cast<unsigned char>(v >> 8);
-}
-
-void put32(Bytes& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    }
-}
-
 // A run of bytes where neighbours differ and no short period repeats, so a shifted or reordered copy shows.
 Bytes patternBytes(size_t count, unsigned salt)
 {
@@ -161,16 +149,16 @@ Bytes makeBmp(const BmpFields& f, const Bytes& pixelArray)
     Bytes file(start, 0xA5);
     file[0] = static_cast<unsigned char>(f.signature[0]);
     file[1] = static_cast<unsigned char>(f.signature[1]);
-    put32(file, 2, static_cast<uint32_t>(start + pixelArray.size()));
-    put32(file, 6, 0);
-    put32(file, 10, f.pixelOffset);
-    put32(file, 14, start >= 54 ? 40 : static_cast<uint32_t>(start - 14));
-    put32(file, 18, static_cast<uint32_t>(f.width));
-    put32(file, 22, static_cast<uint32_t>(f.height));
-    put16(file, 26, 1);
-    put16(file, 28, f.bitsPerPixel);
-    put32(file, 30, f.compression);
-    put32(file, 34, f.imageSize);
+    putLe32(file, 2, static_cast<uint32_t>(start + pixelArray.size()));
+    putLe32(file, 6, 0);
+    putLe32(file, 10, f.pixelOffset);
+    putLe32(file, 14, start >= 54 ? 40 : static_cast<uint32_t>(start - 14));
+    putLe32(file, 18, static_cast<uint32_t>(f.width));
+    putLe32(file, 22, static_cast<uint32_t>(f.height));
+    putLe16(file, 26, 1);
+    putLe16(file, 28, f.bitsPerPixel);
+    putLe32(file, 30, f.compression);
+    putLe32(file, 34, f.imageSize);
     if (start >= 54) {
         std::fill(file.begin() + 38, file.begin() + 54, 0);
     }
@@ -201,10 +189,10 @@ Bytes makeTga(const TgaFields& f, const Bytes& id, const Bytes& pixels, const By
     file[0] = f.idLength;
     file[1] = f.colourMapType;
     file[2] = f.imageType;
-    put16(file, 8, 0);
-    put16(file, 10, 0);
-    put16(file, 12, f.width);
-    put16(file, 14, f.height);
+    putLe16(file, 8, 0);
+    putLe16(file, 10, 0);
+    putLe16(file, 12, f.width);
+    putLe16(file, 14, f.height);
     file[16] = f.depth;
     file[17] = f.descriptor;
     file.insert(file.end(), id.begin(), id.end());
@@ -514,7 +502,7 @@ TEST_F(BmpRefused, PixelOffsetInsideHeadersOrPastTheEnd)
     Bytes file = makeBmp(BmpFields{}, bmpRows(5, 2));
     for (uint32_t offset : {static_cast<uint32_t>(file.size()), static_cast<uint32_t>(file.size() + 1),
                             0xFFFFFFFFu}) {
-        put32(file, 10, offset);
+        putLe32(file, 10, offset);
         EXPECT_FALSE(bmp(file).ok) << "offset " << offset;
     }
 }

@@ -182,7 +182,7 @@ struct TempDir {
 
 std::vector<std::string> expectedFileNames() {
     std::vector<std::string> names = {"Batman.raw", "Sand.bmp", "Bubble.bmp"};
-    for (int i = 0; i < kCausticFrameCount; ++i) names.push_back(causticFileName(i));
+    for (int i = 0; i < kCausticFrameCount; ++i) names.push_back(formatCausticFileName(i));
     return names;
 }
 
@@ -349,10 +349,10 @@ TEST(CausticTga, FramesMoveAndTheLastFlowsIntoTheFirst) {
 }
 
 TEST(CausticFileName, HasTwoDigits) {
-    EXPECT_EQ(causticFileName(0), "caust00.tga");
-    EXPECT_EQ(causticFileName(9), "caust09.tga");
-    EXPECT_EQ(causticFileName(10), "caust10.tga");
-    EXPECT_EQ(causticFileName(31), "caust31.tga");
+    EXPECT_EQ(formatCausticFileName(0), "caust00.tga");
+    EXPECT_EQ(formatCausticFileName(9), "caust09.tga");
+    EXPECT_EQ(formatCausticFileName(10), "caust10.tga");
+    EXPECT_EQ(formatCausticFileName(31), "caust31.tga");
 }
 
 TEST(WriteDataFiles, WritesEveryFileWithItsSize) {
@@ -364,7 +364,7 @@ TEST(WriteDataFiles, WritesEveryFileWithItsSize) {
     EXPECT_EQ(fs::file_size(dir.path / "Sand.bmp"), 54u + 128u * 128u * 3u);
     EXPECT_EQ(fs::file_size(dir.path / "Bubble.bmp"), 54u + 32u * 32u * 3u);
     for (int i = 0; i < kCausticFrameCount; ++i) {
-        EXPECT_EQ(fs::file_size(dir.path / causticFileName(i)), 18u + 128u * 128u) << i;
+        EXPECT_EQ(fs::file_size(dir.path / formatCausticFileName(i)), 18u + 128u * 128u) << i;
     }
     size_t count = 0;
     for (auto it = fs::directory_iterator(dir.path); it != fs::directory_iterator(); ++it) ++count;

@@ -1,6 +1,7 @@
 // Texture upload, the height map and the sand floor on the headless context.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "assets/texture.h"
@@ -39,7 +40,7 @@ void expectFullChain(int width, int height) {
 TEST(TextureUpload, BmpTexturesHaveTheirChainFiltersAndClamp) {
     setUpScene();
     glActiveTexture(GL_TEXTURE0);
-    for (GLuint texture : {sandTexture, bubbleTexture}) {
+    for (GLuint texture : {scene.sandTexture, scene.bubbleTexture}) {
         glBindTexture(GL_TEXTURE_2D, texture);
         int width = levelParameter(0, GL_TEXTURE_WIDTH);
         int height = levelParameter(0, GL_TEXTURE_HEIGHT);
@@ -61,13 +62,13 @@ TEST(TextureUpload, CausticFramesAreRepeatingLuminanceTextures) {
     setUpScene();
     glActiveTexture(GL_TEXTURE0);
     for (int i = 0; i < kCausticFrameCount; ++i) {
-        glBindTexture(GL_TEXTURE_2D, causticTextures[i]);
+        glBindTexture(GL_TEXTURE_2D, causticSet.causticTextures[i]);
         EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_LUMINANCE8) << "frame " << i;
         EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
         EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
         EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
     }
-    glBindTexture(GL_TEXTURE_2D, causticTextures[31]);
+    glBindTexture(GL_TEXTURE_2D, causticSet.causticTextures[31]);
     expectFullChain(levelParameter(0, GL_TEXTURE_WIDTH), levelParameter(0, GL_TEXTURE_HEIGHT));
     EXPECT_EQ(drainGlErrors(), 0);
 }
@@ -84,8 +85,8 @@ TEST(TextureUpload, UnreadableBmpShowsTheMessageAndLeavesTheTextureAlone) {
     headlessClearMessages();
     EXPECT_FALSE(loadBmpTexture("eight.bmp"));
     EXPECT_FALSE(loadBmpTexture("missing.bmp"));
-    ASSERT_EQ(headlessMessages().size(), 2u);
-    EXPECT_EQ(headlessMessages()[1].text, "Hey dodo, you can't copy files");
+    ASSERT_EQ(headlessGetMessages().size(), 2u);
+    EXPECT_EQ(headlessGetMessages()[1].text, "Hey dodo, you can't copy files");
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
     // A 5-pixel row is padded to 16 bytes; alignment 4 consumes exactly that.
     EXPECT_TRUE(loadBmpTexture("odd.bmp"));
@@ -97,16 +98,26 @@ TEST(HeightMap, MissingFileGivesOneMessageAndAFlatBlackFloor) {
     enterScratchDataDir(dataFilesWithout({"Batman.raw"}));
     headlessClearMessages();
     setUpScene();
-    ASSERT_EQ(headlessMessages().size(), 1u);
-    EXPECT_EQ(headlessMessages()[0].text, "Can't Find The Height Map!");
-    EXPECT_EQ(headlessMessages()[0].caption, "Error");
-    for (uint8_t h : sandHeightMap) {
+    ASSERT_EQ(headlessGetMessages().size(), 1u);
+    EXPECT_EQ(headlessGetMessages()[0].text, "Can't Find The Height Map!");
+    EXPECT_EQ(headlessGetMessages()[0].caption, "Error");
+    for (uint8_t h : sandHeightMap.samples) {
         ASSERT_EQ(h, 0);
     }
-    EXPECT_LT(sandGrey(0), 0.0f);
-    EXPECT_LT(sandGrey(38), 0.0f);
-    EXPECT_GT(sandGrey(39), 0.0f);
-    EXPECT_NEAR(sandGrey(255), 0.846f, 1e-3);
+    EXPECT_LT(computeSandGrey(0), 0.0f);
+    EXPECT_LT(computeSandGrey(38), 0.0f);
+    EXPECT_GT(computeSandGrey(39), 0.0f);
+    EXPECT_NEAR(computeSandGrey(255), 0.846f, 1e-3);
+}
+
+TEST(HeightMap, FileThatOpensButCannotBeReadGivesFailedToGetData) {
+    enterScratchDataDir({});
+    std::filesystem::create_directory("Batman.raw");  // opens on Linux, then fails to read
+    headlessClearMessages();
+    loadHeightMap();
+    ASSERT_EQ(headlessGetMessages().size(), 1u);
+    EXPECT_EQ(headlessGetMessages()[0].text, "Failed To Get Data!");
+    EXPECT_EQ(headlessGetMessages()[0].caption, "Error");
 }
 
 TEST(HeightMap, ShortFileFillsTheMapFromTheStart) {
@@ -118,21 +129,21 @@ TEST(HeightMap, ShortFileFillsTheMapFromTheStart) {
     writeBytes("Batman.raw", half);
     headlessClearMessages();
     setUpScene();
-    EXPECT_TRUE(headlessMessages().empty());
-    EXPECT_EQ(sandHeightMap[0], half[0]);
-    EXPECT_EQ(sandHeightMap[511 * 1024 + 1023], half[524287]);
-    EXPECT_EQ(sandHeightMap[512 * 1024], 0);
-    EXPECT_EQ(sandHeightAt(16, 32), half[32784]);
-    EXPECT_EQ(sandHeightAt(1008, 1008), 0);  // rows from 512 on lie flat
-    EXPECT_EQ(sandHeightAt(1008, 496), half[496 * 1024 + 1008]);
+    EXPECT_TRUE(headlessGetMessages().empty());
+    EXPECT_EQ(sandHeightMap.samples[0], half[0]);
+    EXPECT_EQ(sandHeightMap.samples[511 * 1024 + 1023], half[524287]);
+    EXPECT_EQ(sandHeightMap.samples[512 * 1024], 0);
+    EXPECT_EQ(readSandHeight(16, 32), half[32784]);
+    EXPECT_EQ(readSandHeight(1008, 1008), 0);  // rows from 512 on lie flat
+    EXPECT_EQ(readSandHeight(1008, 496), half[496 * 1024 + 1008]);
 }
 
 // Looks straight down onto the sand from the tank's axis, where no fish swim
 // (their orbits keep at least 8 units from it) and no bubble has risen yet.
 void lookDownOnTheSand() {
-    float x = sceneOffset.x + tankCentre.x;
-    float z = sceneOffset.z + tankCentre.z;
-    camera.position = {x, 2.5f + sceneOffset.y + tankCentre.y + 9.0f, z};
+    float x = scene.sceneOffset.x + scene.tankCentre.x;
+    float z = scene.sceneOffset.z + scene.tankCentre.z;
+    camera.position = {x, 2.5f + scene.sceneOffset.y + scene.tankCentre.y + 9.0f, z};
     camera.forward = {0.0f, -1.0f, 0.0f};
     camera.up = {0.0f, 0.0f, -1.0f};
 }
@@ -167,7 +178,7 @@ TEST(SandFloor, ShadedByHeightAndCarryingTheTexture) {
     EXPECT_LT(high.b, high.r / 4);
 
     // The same sand at height 38 has a negative grey: black.
-    std::fill(std::begin(sandHeightMap), std::end(sandHeightMap), 38);
+    std::fill(std::begin(sandHeightMap.samples), std::end(sandHeightMap.samples), 38);
     renderFrame();
     Rgba low = meanAtCentre(readColour());
     EXPECT_LT(low.r, 8);

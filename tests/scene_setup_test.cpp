@@ -65,8 +65,8 @@ TEST(SceneSetup, FixedFunctionStateForTheFirstFrame) {
     float clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     expectColour(clear, 0, 0, 0, 0);
-    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), waterProgram);
-    EXPECT_NE(waterProgram, 0u);
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), scene.waterProgram);
+    EXPECT_NE(scene.waterProgram, 0u);
 
     // Unit 0: texturing on, the sand bound, modulate. Unit 1: generation on,
     // texturing off.
@@ -74,7 +74,7 @@ TEST(SceneSetup, FixedFunctionStateForTheFirstFrame) {
     EXPECT_EQ(value, GL_TEXTURE0);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), sandTexture);
+    EXPECT_EQ(static_cast<GLuint>(value), scene.sandTexture);
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
     EXPECT_EQ(value, GL_MODULATE);
     glGetTexEnviv(GL_POINT_SPRITE, GL_COORD_REPLACE, &value);
@@ -85,7 +85,19 @@ TEST(SceneSetup, FixedFunctionStateForTheFirstFrame) {
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_T));
+    // The caustic pattern's coordinates: object-linear, s = 0.35 x + 0.21 y,
+    // t = 0.21 y + 0.35 z.
+    for (GLenum coord : {GL_S, GL_T}) {
+        glGetTexGeniv(coord, GL_TEXTURE_GEN_MODE, &value);
+        EXPECT_EQ(value, GL_OBJECT_LINEAR);
+    }
+    float plane[4];
+    glGetTexGenfv(GL_S, GL_OBJECT_PLANE, plane);
+    expectColour(plane, 0.35f, 0.21f, 0, 0);
+    glGetTexGenfv(GL_T, GL_OBJECT_PLANE, plane);
+    expectColour(plane, 0, 0.21f, 0.35f, 0);
     glActiveTexture(GL_TEXTURE0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
@@ -95,22 +107,22 @@ TEST(SceneSetup, ConstantsAndCamera) {
     EXPECT_FLOAT_EQ(cameraPosition.y, 5);
     EXPECT_FLOAT_EQ(cameraPosition.z, 40);
     EXPECT_FLOAT_EQ(cameraForward.z, -1);
-    EXPECT_FLOAT_EQ(tankRadius, 12.8f);
-    EXPECT_FLOAT_EQ(sceneOffset.x, -11.182f);
-    EXPECT_FLOAT_EQ(sceneOffset.y, -6.03f);
-    EXPECT_FLOAT_EQ(tankCentre.y, 4.9f);
-    EXPECT_FLOAT_EQ(waterSurfacePosition.z, -1.37f);
-    EXPECT_FLOAT_EQ(stencilDiskPosition.z, 28.9f);
-    EXPECT_NE(sharedQuadric, nullptr);
-    EXPECT_NE(sandTexture, 0u);
-    EXPECT_NE(bubbleTexture, sandTexture);
+    EXPECT_FLOAT_EQ(scene.tankRadius, 12.8f);
+    EXPECT_FLOAT_EQ(scene.sceneOffset.x, -11.182f);
+    EXPECT_FLOAT_EQ(scene.sceneOffset.y, -6.03f);
+    EXPECT_FLOAT_EQ(scene.tankCentre.y, 4.9f);
+    EXPECT_FLOAT_EQ(scene.waterSurfacePosition.z, -1.37f);
+    EXPECT_FLOAT_EQ(scene.stencilDiskPosition.z, 28.9f);
+    EXPECT_NE(scene.sharedQuadric, nullptr);
+    EXPECT_NE(scene.sandTexture, 0u);
+    EXPECT_NE(scene.bubbleTexture, scene.sandTexture);
 }
 
 TEST(SceneSetup, WithoutShaderObjectsTheSceneStillDraws) {
     ensureHeadlessContext();
     disableShaderObjects();
     setUpScene();
-    EXPECT_EQ(waterProgram, 0u);
+    EXPECT_EQ(scene.waterProgram, 0u);
     for (int i = 0; i < 5; ++i) {
         headlessAdvanceSeconds(0.05);
         renderFrame();

@@ -4,7 +4,8 @@
 # Usage: shader_sources_test.sh DATA_DIR
 #
 # For every source: it exists, holds at most 8192 characters (the loader's
-# buffer) and compiles for its stage (.vp vertex, .fp fragment) under
+# buffer), declares "#version 110" on its first line (GLSL 1.10 is what
+# OpenGL 2.0, the least that start-up accepts, brings) and compiles for its stage (.vp vertex, .fp fragment) under
 # glslangValidator. For every vertex/fragment pair: the two link, and the
 # uniforms the host looks up are declared with the type it assigns them with
 # and are used outside their declaration, so the compiler cannot drop them.
@@ -63,6 +64,10 @@ for pair in $pairs; do
         chars=$(wc -c < "$file")
         [ "$chars" -le "$max_chars" ] ||
             fail "$file holds $chars characters, more than $max_chars"
+
+        first=$(head -n 1 "$file" | tr -d '\r')
+        [ "$first" = "#version 110" ] ||
+            fail "$file starts with '$first', not '#version 110'"
 
         if [ "$ext" = vp ]; then stage=vert; else stage=frag; fi
         if ! log=$(glslangValidator -S "$stage" "$file" 2>&1); then

@@ -8,7 +8,9 @@
 
 #include "assets/shader.h"
 #include "scene/scene_state.h"
+#include "scene/setup.h"
 #include "tests/gl_harness.h"
+#include "tests/scene_test_support.h"
 
 namespace {
 
@@ -32,7 +34,7 @@ class ShaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureHeadlessContext();
-        ASSERT_TRUE(shaderObjectsSupported()) << "llvmpipe offers the ARB shader objects";
+        ASSERT_TRUE(checkShaderObjectSupport()) << "llvmpipe offers the ARB shader objects";
     }
 };
 
@@ -84,48 +86,64 @@ TEST_F(ShaderTest, CompileErrorInEitherStageGivesZero) {
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
+// Both stages compile, but the tail's fragment stage reads finPos as a vec3
+// where the vertex stage writes a vec2, so the pair does not link. Such a
+// program cannot be made current; stored as a handle it would leave the
+// previous program drawing the tails and raise an error every frame.
+TEST_F(ShaderTest, PairThatDoesNotLinkGivesZeroAndTheFrameDrawsWithoutErrors) {
+    enterScratchDataDir(dataFilesWithout({"FIN.fp"}));
+    writeFile("FIN.fp", "varying vec3 finPos;\nuniform vec4 lawlColor;\n"
+                        "void main() { gl_FragColor = lawlColor + vec4(finPos, 0.0); }\n");
+    setUpScene();
+    EXPECT_EQ(scene.finProgram, 0u);
+    EXPECT_NE(scene.fishProgram, 0u);
+    renderFrame();
+    renderFrame();
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
 TEST_F(ShaderTest, ShippedProgramsBuildWithTheirUniforms) {
     buildScenePrograms();
-    EXPECT_NE(waterProgram, 0u);
-    EXPECT_NE(fishProgram, 0u);
-    EXPECT_NE(finProgram, 0u);
-    EXPECT_NE(lightProgram, 0u);
-    for (GLhandleARB program : {waterProgram, fishProgram, finProgram, lightProgram}) {
+    EXPECT_NE(scene.waterProgram, 0u);
+    EXPECT_NE(scene.fishProgram, 0u);
+    EXPECT_NE(scene.finProgram, 0u);
+    EXPECT_NE(scene.lightProgram, 0u);
+    for (GLhandleARB program : {scene.waterProgram, scene.fishProgram, scene.finProgram, scene.lightProgram}) {
         GLint linked = 0;
         glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
         EXPECT_EQ(linked, 1);
     }
-    EXPECT_NE(waveLocation, -1);
-    EXPECT_NE(timeLocation, -1);
-    EXPECT_NE(fishColorLocation, -1);
-    EXPECT_NE(finColorLocation, -1);
-    EXPECT_NE(alphaLocation, -1);
-    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), waterProgram);
-    EXPECT_EQ(glGetUniformLocationARB(fishProgram, "notDeclared"), -1);
+    EXPECT_NE(scene.waveLocation, -1);
+    EXPECT_NE(scene.timeLocation, -1);
+    EXPECT_NE(scene.fishColorLocation, -1);
+    EXPECT_NE(scene.finColorLocation, -1);
+    EXPECT_NE(scene.alphaLocation, -1);
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), scene.waterProgram);
+    EXPECT_EQ(glGetUniformLocationARB(scene.fishProgram, "notDeclared"), -1);
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
 TEST_F(ShaderTest, MissingFragmentFileLeavesOnlyThatProgramZero) {
     enterScratchDataDir(dataFilesWithout({"FEESH.fp"}));
     buildScenePrograms();
-    EXPECT_EQ(fishProgram, 0u);
-    EXPECT_EQ(fishColorLocation, -1);
-    EXPECT_NE(waterProgram, 0u);
-    EXPECT_NE(finProgram, 0u);
-    EXPECT_NE(lightProgram, 0u);
+    EXPECT_EQ(scene.fishProgram, 0u);
+    EXPECT_EQ(scene.fishColorLocation, -1);
+    EXPECT_NE(scene.waterProgram, 0u);
+    EXPECT_NE(scene.finProgram, 0u);
+    EXPECT_NE(scene.lightProgram, 0u);
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
 TEST_F(ShaderTest, WithoutShaderObjectsEveryProgramIsZero) {
     disableShaderObjects();
     buildScenePrograms();
-    EXPECT_EQ(waterProgram, 0u);
-    EXPECT_EQ(fishProgram, 0u);
-    EXPECT_EQ(finProgram, 0u);
-    EXPECT_EQ(lightProgram, 0u);
-    EXPECT_EQ(waveLocation, -1);
+    EXPECT_EQ(scene.waterProgram, 0u);
+    EXPECT_EQ(scene.fishProgram, 0u);
+    EXPECT_EQ(scene.finProgram, 0u);
+    EXPECT_EQ(scene.lightProgram, 0u);
+    EXPECT_EQ(scene.waveLocation, -1);
     // Uploads with nothing current are skipped rather than raising GL errors.
-    uploadUniform1f(alphaLocation, 1.0f);
+    uploadUniform1f(scene.alphaLocation, 1.0f);
     useProgram(0);
     EXPECT_EQ(drainGlErrors(), 0);
 }

@@ -67,8 +67,8 @@ TEST(Soak, TwentyThousandFramesOverSixHours) {
     }
     EXPECT_GE(waterPhase, 0.0f);
     EXPECT_LE(waterPhase, kWaterPhaseLimit);
-    EXPECT_GE(causticFrame, 0);
-    EXPECT_LT(causticFrame, kCausticFrameCount);
+    EXPECT_GE(causticSet.causticFrame, 0);
+    EXPECT_LT(causticSet.causticFrame, kCausticFrameCount);
     EXPECT_EQ(bubbleCount, kMaxBubbles);
     EXPECT_GT(readElapsed(waterClock), 20000.0f);
     EXPECT_TRUE(std::isfinite(cameraPosition.x) && std::isfinite(cameraForward.y));

@@ -45,8 +45,8 @@ TEST(WaterStencil, CountsTheColumnWithoutTouchingColourOrDepth) {
     EXPECT_GT(counts[0], 20000);
 
     // Inside the glass, halfway up, the column is marked; beside it nothing is.
-    float cx = sceneOffset.x + tankCentre.x, cz = sceneOffset.z + tankCentre.z;
-    float cy = sceneOffset.y + tankCentre.y;
+    float cx = scene.sceneOffset.x + scene.tankCentre.x, cz = scene.sceneOffset.z + scene.tankCentre.z;
+    float cy = scene.sceneOffset.y + scene.tankCentre.y;
     int x, y;
     ASSERT_TRUE(projectTankPoint(cx, cy + 10.0f, cz, &x, &y));
     EXPECT_GE(stencil[static_cast<size_t>(y) * kFrameWidth + x], 1);
@@ -84,7 +84,7 @@ TEST(TankPass, StateOnExit) {
     glActiveTexture(GL_TEXTURE0);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), sandTexture);
+    EXPECT_EQ(static_cast<GLuint>(value), scene.sandTexture);
     glActiveTexture(GL_TEXTURE1);
     glGetIntegerv(GL_CULL_FACE_MODE, &value);
     EXPECT_EQ(value, GL_BACK);
@@ -98,8 +98,8 @@ TEST(TankPass, StateOnExit) {
     glGetMaterialfv(GL_FRONT, GL_SPECULAR, material);
     EXPECT_FLOAT_EQ(material[0], 1.0f);
     EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
-    EXPECT_FLOAT_EQ(fishTarget.x, tankCentre.x);
-    EXPECT_FLOAT_EQ(fishTarget.y, tankCentre.y - 0.01f);
+    EXPECT_FLOAT_EQ(scene.fishTarget.x, scene.tankCentre.x);
+    EXPECT_FLOAT_EQ(scene.fishTarget.y, scene.tankCentre.y - 0.01f);
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
@@ -107,8 +107,8 @@ TEST(TankPass, GlassRimAndFishInTheFrame) {
     setUpScene();
     renderFrame();
     auto frame = readColour();
-    float bx = sceneOffset.x + tankCentre.x, bz = sceneOffset.z + tankCentre.z;
-    float by = sceneOffset.y + tankCentre.y;  // the tank's base, y = -1.13
+    float bx = scene.sceneOffset.x + scene.tankCentre.x, bz = scene.sceneOffset.z + scene.tankCentre.z;
+    float by = scene.sceneOffset.y + scene.tankCentre.y;  // the tank's base, y = -1.13
 
     // The plinth's front, just below the rim: black, with the blue glass over
     // it only above the rim.
@@ -224,9 +224,9 @@ TEST(Fish, WithoutTexturesTheSchoolStaysAtTheCentre) {
     enterScratchDataDir(dataFilesWithout({"Sand.bmp"}));
     headlessClearMessages();
     setUpScene();
-    ASSERT_EQ(headlessMessages().size(), 1u);
-    EXPECT_EQ(headlessMessages()[0].text, "Hey dodo, you can't copy files");
-    EXPECT_EQ(headlessMessages()[0].caption, "Error");
+    ASSERT_EQ(headlessGetMessages().size(), 1u);
+    EXPECT_EQ(headlessGetMessages()[0].text, "Hey dodo, you can't copy files");
+    EXPECT_EQ(headlessGetMessages()[0].caption, "Error");
     headlessAdvanceSeconds(1.0);
     renderFrame();
     headlessAdvanceSeconds(1.0);
@@ -240,8 +240,8 @@ TEST(Fish, WithoutTexturesTheSchoolStaysAtTheCentre) {
     // One red fish with a cyan tail at the centre of the tank's base.
     auto frame = readColour();
     int x, y;
-    ASSERT_TRUE(projectTankPoint(sceneOffset.x + tankCentre.x, sceneOffset.y + tankCentre.y,
-                                 sceneOffset.z + tankCentre.z, &x, &y));
+    ASSERT_TRUE(projectTankPoint(scene.sceneOffset.x + scene.tankCentre.x, scene.sceneOffset.y + scene.tankCentre.y,
+                                 scene.sceneOffset.z + scene.tankCentre.z, &x, &y));
     int red = 0;
     for (int dy = -8; dy <= 8; ++dy) {
         for (int dx = -8; dx <= 8; ++dx) {

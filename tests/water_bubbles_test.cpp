@@ -17,7 +17,7 @@ TEST(WaterMesh, StripsPairRowsAndNeverEmitColumn63) {
     int strips = 0, vertices = 0, pairs = 0;
     std::set<float> xs, zs;
     std::vector<Vec3> first;
-    forEachWaterStrip([&] { ++strips; },
+    walkWaterStrips([&] { ++strips; },
                       [&](const Vec3& v) {
                           ++vertices;
                           xs.insert(v.x);
@@ -54,7 +54,7 @@ TEST(WaterPhase, AdvancesPerVertexPairAndWrapsToExactlyZero) {
 class BubbleSteps : public ::testing::Test {
 protected:
     void SetUp() override {
-        tankRadius = 12.8f;
+        scene.tankRadius = 12.8f;
         bubbleCount = 0;
     }
     // Steps until bubble 0 is back at the origin; returns the step number.

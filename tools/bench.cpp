@@ -26,18 +26,15 @@
 #include "scene/setup.h"
 #include "tools/camera_poses.h"
 #include "tools/headless_context.h"
+#include "tools/tool_options.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Options {
-    std::string dataDir = ".";
-    int frames = 300;
+struct Options : ToolOptions {
+    Options() { frames = 300; }
     int warmup = 30;
-    int width = 800;
-    int height = 600;
-    std::string pose = "start";
     bool json = false;
 };
 
@@ -177,7 +174,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
         std::printf("  \"full_over_empty\": %.3f,\n", full.medianMs / empty.medianMs);
         std::printf("  \"passes_ms\": {");
         for (int p = 0; p < PASS_COUNT; ++p) {
-            std::printf("%s\"%s\": %.4f", p ? ", " : "", framePassName(static_cast<FramePass>(p)),
+            std::printf("%s\"%s\": %.4f", p ? ", " : "", nameFramePass(static_cast<FramePass>(p)),
                         passTotals[p]);
         }
         std::printf("},\n  \"passes_sum_ms\": %.4f,\n  \"instrumented_frame_ms\": %.4f\n}\n", passSum,
@@ -195,7 +192,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
     std::printf("complete / empty (median): %.2f\n\n", full.medianMs / empty.medianMs);
     std::printf("pass            mean ms   share\n");
     for (int p = 0; p < PASS_COUNT; ++p) {
-        std::printf("%-14s %8.3f  %5.1f %%\n", framePassName(static_cast<FramePass>(p)), passTotals[p],
+        std::printf("%-14s %8.3f  %5.1f %%\n", nameFramePass(static_cast<FramePass>(p)), passTotals[p],
                     100.0 * passTotals[p] / passSum);
     }
     std::printf("%-14s %8.3f  (instrumented frame %.3f ms)\n", "sum", passSum, instrumentedMs);
@@ -203,19 +200,15 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
 
 bool parse(int argc, char** argv, Options* o) {
     for (int i = 1; i < argc; ++i) {
+        OptionRead read = readToolOption(argc, argv, &i, o);
+        if (read == OptionRead::Bad) return false;
+        if (read == OptionRead::Taken) continue;
         std::string arg = argv[i];
-        bool value = i + 1 < argc;
-        if (arg == "--data" && value) o->dataDir = argv[++i];
-        else if (arg == "--frames" && value) o->frames = std::atoi(argv[++i]);
-        else if (arg == "--warmup" && value) o->warmup = std::atoi(argv[++i]);
-        else if (arg == "--pose" && value) o->pose = argv[++i];
-        else if (arg == "--size" && value) {
-            if (std::sscanf(argv[++i], "%dx%d", &o->width, &o->height) != 2) return false;
-        } else if (arg == "--json") o->json = true;
+        if (arg == "--warmup" && i + 1 < argc) o->warmup = std::atoi(argv[++i]);
+        else if (arg == "--json") o->json = true;
         else return false;
     }
-    return o->frames >= 2 && o->warmup >= 0 && o->width > 0 && o->height > 0 && o->width <= 8192 &&
-           o->height <= 8192;
+    return o->frames >= 2 && o->warmup >= 0 && checkToolSize(*o);
 }
 
 } // namespace

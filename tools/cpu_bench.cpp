@@ -28,7 +28,7 @@ BENCHMARK(cameraUpdate);
 
 // One bubble step with all 200 bubbles active.
 void bubbleStep(benchmark::State& state) {
-    tankRadius = 12.8f;
+    scene.tankRadius = 12.8f;
     initBubbles();
     bubbleCount = kMaxBubbles;
     for (auto _ : state) {
@@ -40,9 +40,9 @@ BENCHMARK(bubbleStep);
 
 // The orbit and orientation of the whole school for one frame.
 void fishUpdate(benchmark::State& state) {
-    tankRadius = 12.8f;
-    tankCentre = {12.76f, 4.9f, 12.76f};
-    fishTarget = {12.76f, 4.89f, 12.76f};
+    scene.tankRadius = 12.8f;
+    scene.tankCentre = {12.76f, 4.9f, 12.76f};
+    scene.fishTarget = {12.76f, 4.89f, 12.76f};
     initFishes();
     for (auto _ : state) {
         for (Fish& fish : fishes) {

@@ -12,7 +12,7 @@ bool openHeadlessContext(const char* tool, const std::string& dataDir, int width
         return false;
     }
     if (!platformCreateWindow("Marivelle", width, height)) {
-        std::fprintf(stderr, "%s: %s\n", tool, platformLastError());
+        std::fprintf(stderr, "%s: %s\n", tool, platformGetLastError());
         return false;
     }
     return true;

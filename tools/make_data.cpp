@@ -375,7 +375,7 @@ std::vector<uint8_t> makeCausticTga(int frame) {
 }
 
 // Two-digit caustic frame file name.
-std::string causticFileName(int frame) {
+std::string formatCausticFileName(int frame) {
     char name[32];
     std::snprintf(name, sizeof name, "caust%02d.tga", frame);
     return name;
@@ -390,7 +390,7 @@ bool writeDataFiles(const std::string& dir, std::string* error) {
         return false;
     }
     for (int frame = 0; frame < kCausticFrameCount; ++frame) {
-        if (!writeFile(prefix + causticFileName(frame), makeCausticTga(frame), error)) {
+        if (!writeFile(prefix + formatCausticFileName(frame), makeCausticTga(frame), error)) {
             return false;
         }
     }

@@ -28,7 +28,7 @@ std::vector<uint8_t> makeBubbleBmp();
 std::vector<uint8_t> makeCausticTga(int frame);
 
 // "caust00.tga" to "caust31.tga".
-std::string causticFileName(int frame);
+std::string formatCausticFileName(int frame);
 
 // Writes Batman.raw, Sand.bmp, Bubble.bmp and the caustic frames into `dir`.
 // Returns false, with a reason in *error when given, if a file can't be written.

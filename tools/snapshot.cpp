@@ -22,17 +22,14 @@
 #include "tools/camera_poses.h"
 #include "tools/headless_context.h"
 #include "tools/png_writer.h"
+#include "tools/tool_options.h"
 
 namespace {
 
-struct Options {
+struct Options : ToolOptions {
+    Options() { frames = 60; }
     std::string out;
-    std::string dataDir = ".";
-    int width = 800;
-    int height = 600;
     double seconds = 2.0;
-    int frames = 60;
-    std::string pose = "start";
     int every = 0;  // 0: only the last frame
 };
 
@@ -46,18 +43,13 @@ int usage() {
 
 bool parse(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
+        OptionRead read = readToolOption(argc, argv, &i, options);
+        if (read == OptionRead::Bad) return false;
+        if (read == OptionRead::Taken) continue;
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
-        if (arg == "--data" && hasValue) {
-            options->dataDir = argv[++i];
-        } else if (arg == "--size" && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &options->width, &options->height) != 2) return false;
-        } else if (arg == "--time" && hasValue) {
+        if (arg == "--time" && hasValue) {
             options->seconds = std::atof(argv[++i]);
-        } else if (arg == "--frames" && hasValue) {
-            options->frames = std::atoi(argv[++i]);
-        } else if (arg == "--pose" && hasValue) {
-            options->pose = argv[++i];
         } else if (arg == "--every" && hasValue) {
             options->every = std::atoi(argv[++i]);
         } else if (!arg.empty() && arg[0] != '-' && options->out.empty()) {
@@ -66,8 +58,7 @@ bool parse(int argc, char** argv, Options* options) {
             return false;
         }
     }
-    return !options->out.empty() && options->width > 0 && options->height > 0 &&
-           options->width <= 8192 && options->height <= 8192 && options->frames > 0 &&
+    return !options->out.empty() && checkToolSize(*options) && options->frames > 0 &&
            options->seconds >= 0.0 && options->every >= 0;
 }
 
@@ -91,7 +82,7 @@ std::string sequenceName(const std::string& out, int index) {
     if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".png") == 0) {
         stem.resize(stem.size() - 4);
     }
-    char suffix[16];
+    char suffix[24];
     std::snprintf(suffix, sizeof suffix, "-%03d.png", index);
     return stem + suffix;
 }

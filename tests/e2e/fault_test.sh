@@ -230,6 +230,17 @@ resize_to() {
   app_running || fail "the program ended after resizing to $1x$2"
 }
 
+# Resizes the window to each WxH in turn, pausing PAUSE seconds after each.
+# Usage: resize_through PAUSE WxH...
+resize_through() {
+  local pause=$1 size
+  shift
+  for size in "$@"; do
+    resize_to "${size%x*}" "${size#*x}"
+    sleep "$pause"
+  done
+}
+
 # Back at 800x600 the picture matches the one from before: viewport and
 # projection follow the window again (the floor band holds no moving parts).
 expect_same_view_as_before() {
@@ -341,14 +352,10 @@ run_case() {
   resize_storm)
     start_normally
     RANDOM=7
-    sizes="1 1 4000 60 3 900"
-    for _ in $(seq 37); do sizes="$sizes $((RANDOM % 1600 + 1)) $((RANDOM % 1000 + 1))"; done
-    set -- $sizes
+    sizes="1x1 4000x60 3x900"
+    for _ in $(seq 37); do sizes="$sizes $((RANDOM % 1600 + 1))x$((RANDOM % 1000 + 1))"; done
     started=$(date +%s.%N)
-    while [ $# -ge 2 ]; do
-      resize_to "$1" "$2"; shift 2
-      sleep 0.03
-    done
+    resize_through 0.03 $sizes
     echo "40 sizes in $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
     sleep 1
     app_running || fail "the program ended after the resize storm"
@@ -374,10 +381,10 @@ run_case() {
   width_one_and_back)
     start_normally
     # Dragged narrower step by step down to 1 pixel, held there, and back.
-    for width in 700 500 300 150 60 20 5 2 1; do resize_to "$width" 600; sleep 0.15; done
+    resize_through 0.15 700x600 500x600 300x600 150x600 60x600 20x600 5x600 2x600 1x600
     sleep 1.5
     app_running || fail "the program ended at a width of 1 pixel"
-    for width in 2 10 80 250 500 800; do resize_to "$width" 600; sleep 0.15; done
+    resize_through 0.15 2x600 10x600 80x600 250x600 500x600 800x600
     sleep 0.5
     expect_same_view_as_before
     expect_clean_exit

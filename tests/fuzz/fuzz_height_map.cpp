@@ -6,21 +6,21 @@
 
 #include "platform/headless.h"
 #include "scene/sand.h"
+#include "tests/fuzz/memory_file.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr size_t kMapBytes = sizeof sandHeightMap;
+constexpr size_t kMapBytes = sizeof sandHeightMap.samples;
 
 char workDir[] = "/tmp/marivelle-fuzz-height-XXXXXX";
-int heightFd = -1;
+MemoryFile heightFile;
 
 [[noreturn]] void fail(const char* what)
 {
@@ -43,17 +43,6 @@ void removeWorkDir()
     }
 }
 
-void writeHeightFile(const uint8_t* data, size_t size)
-{
-    check(ftruncate(heightFd, 0) == 0, "cannot empty Batman.raw");
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t wrote = pwrite(heightFd, data + done, size - done, static_cast<off_t>(done));
-        check(wrote > 0, "cannot write Batman.raw");
-        done += static_cast<size_t>(wrote);
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -61,25 +50,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     // The reader opens its file relative to the working directory: enter a fresh one for this process.
     check(mkdtemp(workDir) != nullptr, "cannot make a working directory");
     check(chdir(workDir) == 0, "cannot enter the working directory");
-    heightFd = memfd_create("Batman.raw", MFD_CLOEXEC);
-    check(heightFd >= 0, "cannot create the height file");
-    char target[64];
-    std::snprintf(target, sizeof target, "/proc/self/fd/%d", heightFd);
-    check(symlink(target, "Batman.raw") == 0, "cannot link Batman.raw");
+    check(createMemoryFile("Batman.raw", &heightFile), "cannot create the height file");
+    check(symlink(heightFile.path, "Batman.raw") == 0, "cannot link Batman.raw");
     std::atexit(removeWorkDir);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    writeHeightFile(data, size);
-    std::memset(sandHeightMap, 0, kMapBytes);
+    check(rewriteMemoryFile(heightFile, data, size), "cannot write Batman.raw");
+    std::memset(sandHeightMap.samples, 0, kMapBytes);
     headlessClearMessages();
     loadHeightMap();
-    check(headlessMessages().empty(), "a message was shown for an existing, readable file");
+    check(headlessGetMessages().empty(), "a message was shown for an existing, readable file");
     const size_t used = size < kMapBytes ? size : kMapBytes;
-    check(used == 0 || std::memcmp(sandHeightMap, data, used) == 0, "map differs from the file's bytes");
+    check(used == 0 || std::memcmp(sandHeightMap.samples, data, used) == 0, "map differs from the file's bytes");
     static const uint8_t zeros[kMapBytes] = {};
-    check(std::memcmp(sandHeightMap + used, zeros, kMapBytes - used) == 0, "map not zero past the end of the file");
+    check(std::memcmp(sandHeightMap.samples + used, zeros, kMapBytes - used) == 0, "map not zero past the end of the file");
     return 0;
 }

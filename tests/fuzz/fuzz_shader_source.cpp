@@ -5,24 +5,19 @@
 // AddressSanitizer sees any write past it.
 
 #include "assets/shader.h"
+#include "tests/fuzz/memory_file.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr long kLimit = 8192;
 constexpr unsigned char kUntouched = 0xA5;
 
-// The file lives in memory (memfd) and is opened by the reader through its /proc path like any other
-// file; rewriting a disk file on every run would make the file system, not the reader, the bottleneck.
-int sourceFd = -1;
-char sourcePath[64];
+MemoryFile sourceFile;
 char* buffer = nullptr;
 
 [[noreturn]] void fail(const char* what)
@@ -38,26 +33,11 @@ void check(bool condition, const char* what)
     }
 }
 
-// Replaces the file's contents with the input; any failure here is the machine's, not the reader's.
-void writeSourceFile(const uint8_t* data, size_t size)
-{
-    check(ftruncate(sourceFd, 0) == 0, "cannot empty the source file");
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t wrote = pwrite(sourceFd, data + done, size - done, static_cast<off_t>(done));
-        check(wrote > 0, "cannot write the source file");
-        done += static_cast<size_t>(wrote);
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // One file per process, so parallel jobs and workers never share it; it goes with the process.
-    sourceFd = memfd_create("marivelle-fuzz-shader.vp", MFD_CLOEXEC);
-    check(sourceFd >= 0, "cannot create the source file");
-    std::snprintf(sourcePath, sizeof sourcePath, "/proc/self/fd/%d", sourceFd);
+    check(createMemoryFile("marivelle-fuzz-shader.vp", &sourceFile), "cannot create the source file");
     buffer = static_cast<char*>(std::malloc(kLimit + 1));
     check(buffer != nullptr, "no buffer");
     return 0;
@@ -65,9 +45,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    writeSourceFile(data, size);
+    check(rewriteMemoryFile(sourceFile, data, size), "cannot write the source file");
     std::memset(buffer, kUntouched, kLimit + 1);
-    const bool read = readShaderSourceFile(sourcePath, buffer, kLimit);
+    const bool read = readShaderSourceFile(sourceFile.path, buffer, kLimit);
     check(read == (size <= static_cast<size_t>(kLimit)), "accepted or refused on the wrong side of the limit");
     if (read) {
         check(size == 0 || std::memcmp(buffer, data, size) == 0, "buffer differs from the file");

@@ -9,22 +9,11 @@
 
 #include <sys/stat.h>
 
+#include "tests/bmp_bytes.h"
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-void put16(Bytes& b, size_t at, uint16_t v)
-{
-    b[at] = static_cast<unsigned char>(v);
-    b[at + 1] = static_cast<unsigned char>(v >> 8);
-}
-
-void put32(Bytes& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    }
-}
 
 // Bytes whose neighbours differ, so the fuzzer's comparisons see distinct values.
 void appendPattern(Bytes& b, size_t count, unsigned salt)
@@ -40,16 +29,7 @@ Bytes bmp(int32_t width, int32_t height, uint32_t imageSize)
     Bytes b(54, 0);
     const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
     const uint32_t rows = static_cast<uint32_t>(height < 0 ? -height : height);
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(b, 2, 54 + rowBytes * rows);
-    put32(b, 10, 54);
-    put32(b, 14, 40);
-    put32(b, 18, static_cast<uint32_t>(width));
-    put32(b, 22, static_cast<uint32_t>(height));
-    put16(b, 26, 1);
-    put16(b, 28, 24);
-    put32(b, 34, imageSize);
+    putBmpHeaders(b, width, height, imageSize);
     appendPattern(b, rowBytes * rows, static_cast<unsigned>(width * 7 + height));
     return b;
 }
@@ -60,8 +40,8 @@ Bytes tga(uint16_t width, uint16_t height, uint8_t depth, uint8_t idLength)
     Bytes b(18, 0);
     b[0] = idLength;
     b[2] = depth == 8 ? 3 : 2;
-    put16(b, 12, width);
-    put16(b, 14, height);
+    putLe16(b, 12, width);
+    putLe16(b, 14, height);
     b[16] = depth;
     b[17] = depth == 32 ? 8 : 0;
     for (uint8_t i = 0; i < idLength; ++i) {
