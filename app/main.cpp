@@ -49,6 +49,9 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_SIZE:
         resizeViewport(event.width, event.height);
         return true;
+    case PLATFORM_EVENT_FULLSCREEN_KEY:
+        platformSetFullscreen(!platformIsFullscreen());
+        return true;
     }
     return true;
 }

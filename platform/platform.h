@@ -9,6 +9,7 @@ enum PlatformEventType {
     PLATFORM_EVENT_CLOSE,  // the window's close button or a close request
     PLATFORM_EVENT_CHAR,   // a typed character; `character` holds its code (27 for Escape)
     PLATFORM_EVENT_SIZE,   // the drawable changed size; `width` and `height` in pixels
+    PLATFORM_EVENT_FULLSCREEN_KEY,  // the user asked for the other of fullscreen and window
 };
 
 struct PlatformEvent {
@@ -31,8 +32,16 @@ void platformDestroyWindow();
 const char* platformGetLastError();
 // Takes the next pending event; false when none waits.
 bool platformPollEvent(PlatformEvent* event);
-// Size of the drawable area in pixels.
+// Size of the drawable area in pixels, as the window system has it now. A
+// size event is also sent when this changes without the window system saying
+// so (checked a few times a second).
 void platformGetDrawableSize(int* width, int* height);
+// Covers the display that holds the window, at the desktop's resolution (the
+// display mode never changes), or gives the window back its earlier size and
+// place. False when the window cannot do it; the size events that follow
+// carry the new drawable size.
+bool platformSetFullscreen(bool on);
+bool platformIsFullscreen();
 // Presents the back buffer.
 void platformSwapBuffers();
 // True when the key with this virtual-key code (letters 'A'..'Z', arrows

@@ -20,6 +20,7 @@ EGLSurface surface = EGL_NO_SURFACE;
 int surfaceWidth = 0;
 int surfaceHeight = 0;
 char lastError[256] = "";
+bool fullscreenOn = false;
 
 // Counter state is constant-initialised, so clocks started during static
 // initialisation of other files already see a valid counter.
@@ -112,6 +113,7 @@ void platformDestroyWindow() {
     }
     eglTerminate(display);
     display = EGL_NO_DISPLAY;
+    fullscreenOn = false;
     context = EGL_NO_CONTEXT;
     surface = EGL_NO_SURFACE;
 }
@@ -132,6 +134,17 @@ void platformGetDrawableSize(int* width, int* height) {
     *width = surfaceWidth;
     *height = surfaceHeight;
 }
+
+// The pbuffer has no display to cover; the request is only remembered.
+bool platformSetFullscreen(bool on) {
+    if (display == EGL_NO_DISPLAY) {
+        return false;
+    }
+    fullscreenOn = on;
+    return true;
+}
+
+bool platformIsFullscreen() { return fullscreenOn; }
 
 void platformSwapBuffers() {
     if (display != EGL_NO_DISPLAY) {

@@ -1,0 +1,25 @@
+#pragma once
+// State and helpers shared by the files of the SDL backend. Only the backend
+// includes this; everything else sees platform/platform.h alone.
+#include <SDL.h>
+
+// The program's one window: set by a successful platformCreateWindow or
+// platformAttachWindow, null again after platformDestroyWindow.
+extern SDL_Window* sdlWindow;
+// True while sdlWindow wraps a window that another program made and owns.
+extern bool sdlWindowIsForeign;
+
+// Records the line platformGetLastError returns: WHAT, then SDL's own error
+// when it has one.
+void setSdlError(const char* what);
+// Records the line as it is.
+void setPlainError(const char* text);
+
+// Turns one SDL event into a seam event; false for events the program ignores.
+struct PlatformEvent;
+bool translateEvent(const SDL_Event& in, PlatformEvent* out);
+// Forgets what belonged to a window that is gone: latched keys, the size
+// last reported, the fullscreen state.
+void clearLatchedKeys();
+void forgetReportedSize();
+void forgetFullscreen();

@@ -1,0 +1,167 @@
+// SDL backend: events and key polling.
+#include <SDL.h>
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/sdl_backend.h"
+
+namespace {
+
+// Keys pressed since their previous poll, indexed by virtual-key code. A tap
+// that starts and ends between two frames still counts once.
+bool latchedKeys[256] = {};
+
+// The drawable size the last size event carried (-1 before the first check),
+// and when the window system is next asked for the real size.
+int reportedWidth = -1;
+int reportedHeight = -1;
+Uint64 nextSizeCheck = 0;
+constexpr Uint64 kSizeCheckMilliseconds = 250;
+
+// Maps the virtual-key codes the camera polls onto SDL scancodes: a letter
+// key is the one in that letter's place on a US keyboard, whatever its label
+// on the layout in use, so the flying keys stay in one cluster everywhere.
+SDL_Scancode mapVirtualKeyToScancode(int virtualKey) {
+    if (virtualKey >= 'A' && virtualKey <= 'Z') {
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
+    }
+    switch (virtualKey) {
+    case 37: return SDL_SCANCODE_LEFT;
+    case 38: return SDL_SCANCODE_UP;
+    case 39: return SDL_SCANCODE_RIGHT;
+    case 40: return SDL_SCANCODE_DOWN;
+    default: return SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+int mapScancodeToVirtualKey(SDL_Scancode code) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+        return 'A' + (code - SDL_SCANCODE_A);
+    }
+    switch (code) {
+    case SDL_SCANCODE_LEFT: return 37;
+    case SDL_SCANCODE_UP: return 38;
+    case SDL_SCANCODE_RIGHT: return 39;
+    case SDL_SCANCODE_DOWN: return 40;
+    default: return -1;
+    }
+}
+
+void fillSizeEvent(PlatformEvent* event) {
+    event->type = PLATFORM_EVENT_SIZE;
+    platformGetDrawableSize(&event->width, &event->height);
+}
+
+// F11, or Enter with Alt held (and no other modifier), asks for the other of
+// fullscreen and window. Key repeat would flip it back and forth.
+bool checkFullscreenKey(const SDL_KeyboardEvent& key) {
+    if (key.repeat != 0) {
+        return false;
+    }
+    if (key.keysym.sym == SDLK_F11) {
+        return true;
+    }
+    bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
+    Uint16 mods = key.keysym.mod & (KMOD_ALT | KMOD_CTRL | KMOD_SHIFT | KMOD_GUI);
+    return enter && (mods & KMOD_ALT) != 0 && (mods & ~KMOD_ALT) == 0;
+}
+
+} // namespace
+
+bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
+    *out = PlatformEvent{};
+    switch (in.type) {
+    case SDL_QUIT:
+        out->type = PLATFORM_EVENT_QUIT;
+        return true;
+    case SDL_WINDOWEVENT:
+        if (in.window.event == SDL_WINDOWEVENT_CLOSE) {
+            out->type = PLATFORM_EVENT_CLOSE;
+            return true;
+        }
+        if (in.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            fillSizeEvent(out);
+            return true;
+        }
+        return false;
+    case SDL_KEYDOWN: {
+        int key = mapScancodeToVirtualKey(in.key.keysym.scancode);
+        if (key >= 0) {
+            latchedKeys[key] = true;
+        }
+        // Escape produces no text event, so its character is made here.
+        if (in.key.keysym.sym == SDLK_ESCAPE) {
+            out->type = PLATFORM_EVENT_CHAR;
+            out->character = 27;
+            return true;
+        }
+        if (checkFullscreenKey(in.key)) {
+            out->type = PLATFORM_EVENT_FULLSCREEN_KEY;
+            return true;
+        }
+        return false;
+    }
+    case SDL_TEXTINPUT:
+        out->type = PLATFORM_EVENT_CHAR;
+        out->character = static_cast<unsigned char>(in.text.text[0]);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void clearLatchedKeys() { std::memset(latchedKeys, 0, sizeof latchedKeys); }
+
+void forgetReportedSize() {
+    reportedWidth = -1;
+    reportedHeight = -1;
+    nextSizeCheck = 0;
+}
+
+bool platformPollEvent(PlatformEvent* event) {
+    SDL_Event in;
+    while (SDL_PollEvent(&in)) {
+        if (translateEvent(in, event)) {
+            if (event->type == PLATFORM_EVENT_SIZE) {
+                reportedWidth = event->width;
+                reportedHeight = event->height;
+            }
+            return true;
+        }
+    }
+    // Some changes come with no event, or with one whose size was not yet
+    // the drawable's: a window manager finishing a fullscreen request after
+    // SDL reported it, or a window that another program owns.
+    Uint64 now = SDL_GetTicks64();
+    if (sdlWindow == nullptr || now < nextSizeCheck) {
+        return false;
+    }
+    nextSizeCheck = now + kSizeCheckMilliseconds;
+    int width = 0;
+    int height = 0;
+    platformGetDrawableSize(&width, &height);
+    bool changed = reportedWidth >= 0 && (width != reportedWidth || height != reportedHeight);
+    reportedWidth = width;
+    reportedHeight = height;
+    if (!changed) {
+        return false;
+    }
+    *event = PlatformEvent{};
+    event->type = PLATFORM_EVENT_SIZE;
+    event->width = width;
+    event->height = height;
+    return true;
+}
+
+bool platformIsKeyPressed(int virtualKey) {
+    if (virtualKey < 0 || virtualKey > 255) {
+        return false;
+    }
+    SDL_Scancode code = mapVirtualKeyToScancode(virtualKey);
+    const Uint8* state = SDL_GetKeyboardState(nullptr);
+    bool down = code != SDL_SCANCODE_UNKNOWN && state[code] != 0;
+    bool pressed = down || latchedKeys[virtualKey];
+    latchedKeys[virtualKey] = false;
+    return pressed;
+}

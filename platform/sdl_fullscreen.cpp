@@ -1,0 +1,68 @@
+// SDL backend: switching between fullscreen and the window.
+#include <SDL.h>
+
+#include "platform/platform.h"
+#include "platform/sdl_backend.h"
+#include "platform/x11_support.h"
+
+namespace {
+
+// Valid while the window exists; `windowed*` hold the size and place to give
+// back, taken when fullscreen began.
+struct FullscreenState {
+    bool on = false;
+    bool placedByUs = false;  // covered by moving and sizing the window ourselves
+    int windowedX = 0;
+    int windowedY = 0;
+    int windowedWidth = 0;
+    int windowedHeight = 0;
+};
+FullscreenState fullscreen;
+
+} // namespace
+
+bool platformSetFullscreen(bool on) {
+    if (sdlWindow == nullptr || sdlWindowIsForeign) {
+        return false;
+    }
+    if (on == fullscreen.on) {
+        return true;
+    }
+    if (on) {
+        SDL_GetWindowPosition(sdlWindow, &fullscreen.windowedX, &fullscreen.windowedY);
+        SDL_GetWindowSize(sdlWindow, &fullscreen.windowedWidth, &fullscreen.windowedHeight);
+        // A window manager carries out SDL's desktop-fullscreen request. With
+        // none (a bare X server, as a kiosk runs) the request is lost while
+        // SDL still reports the screen's size, so the window is moved and
+        // sized over its display directly; the server applies that at once.
+        if (checkX11WindowManager(sdlWindow)) {
+            if (SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+                return false;
+            }
+            fullscreen.placedByUs = false;
+        } else {
+            SDL_Rect bounds;
+            int display = SDL_GetWindowDisplayIndex(sdlWindow);
+            if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
+                return false;
+            }
+            SDL_SetWindowBordered(sdlWindow, SDL_FALSE);
+            SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
+            SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
+            SDL_RaiseWindow(sdlWindow);
+            fullscreen.placedByUs = true;
+        }
+    } else if (fullscreen.placedByUs) {
+        SDL_SetWindowSize(sdlWindow, fullscreen.windowedWidth, fullscreen.windowedHeight);
+        SDL_SetWindowPosition(sdlWindow, fullscreen.windowedX, fullscreen.windowedY);
+        SDL_SetWindowBordered(sdlWindow, SDL_TRUE);
+    } else if (SDL_SetWindowFullscreen(sdlWindow, 0) != 0) {
+        return false;
+    }
+    fullscreen.on = on;
+    return true;
+}
+
+bool platformIsFullscreen() { return fullscreen.on; }
+
+void forgetFullscreen() { fullscreen = FullscreenState{}; }

@@ -1,0 +1,152 @@
+#include "platform/x11_support.h"
+
+#include <SDL_syswm.h>
+
+#include <cstdio>
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+using ErrorHandler = int (*)(Display*, XErrorEvent*);
+
+ErrorHandler previousHandler = nullptr;
+bool trapping = false;
+bool trapped = false;
+unsigned char trappedErrorCode = 0;
+unsigned char trappedRequestCode = 0;
+
+int recordX11Error(Display*, XErrorEvent* event) {
+    if (!trapped) {
+        trapped = true;
+        trappedErrorCode = event->error_code;
+        trappedRequestCode = event->request_code;
+    }
+    return 0;
+}
+
+Display* findX11Display(SDL_Window* window, Window* xid) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    if (xid != nullptr) {
+        *xid = info.info.x11.window;
+    }
+    return info.info.x11.display;
+}
+
+} // namespace
+
+void beginX11ErrorTrap() {
+    if (trapping) {
+        return;
+    }
+    trapped = false;
+    trapping = true;
+    previousHandler = XSetErrorHandler(recordX11Error);
+}
+
+bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
+    if (!trapping) {
+        return false;
+    }
+    Display* display = findX11Display(window, nullptr);
+    if (display != nullptr) {
+        XSync(display, False);
+    }
+    XSetErrorHandler(previousHandler);
+    trapping = false;
+    if (!trapped) {
+        return false;
+    }
+    int glxOpcode = -1;
+    int firstEvent = 0;
+    int firstError = 0;
+    if (display == nullptr || !XQueryExtension(display, "GLX", &glxOpcode, &firstEvent, &firstError)) {
+        glxOpcode = -1;
+    }
+    // Without a window the display is SDL's, which has already gone: an error
+    // of GLX is then the likeliest cause, as creating the window made a
+    // context to learn the driver's extensions.
+    if (trappedRequestCode == glxOpcode || (display == nullptr && trappedRequestCode >= 128)) {
+        std::snprintf(why, size,
+                      "the display refused an OpenGL context (X error %d on GLX request; remote displays "
+                      "need direct rendering)",
+                      trappedErrorCode);
+    } else {
+        std::snprintf(why, size, "the X server refused to set up the window (X error %d on request %d)",
+                      trappedErrorCode, trappedRequestCode);
+    }
+    return true;
+}
+
+bool readX11WindowSize(SDL_Window* window, int* width, int* height) {
+    Window xid = 0;
+    Display* display = findX11Display(window, &xid);
+    if (display == nullptr) {
+        return false;
+    }
+    beginX11ErrorTrap();
+    XWindowAttributes attributes;
+    Status ok = XGetWindowAttributes(display, xid, &attributes);
+    char ignored[8];
+    bool failed = endX11ErrorTrap(window, ignored, sizeof ignored);
+    if (ok == 0 || failed) {
+        return false;
+    }
+    *width = attributes.width;
+    *height = attributes.height;
+    return true;
+}
+
+bool checkX11WindowManager(SDL_Window* window) {
+    Display* display = findX11Display(window, nullptr);
+    if (display == nullptr) {
+        return true;
+    }
+    // An EWMH manager names its own check window on the root, and the same
+    // property on that window names it again (a stale property from a manager
+    // that has quit fails the second test).
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    auto readWindowProperty = [&](Window from, Window* value) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        bool found = XGetWindowProperty(display, from, check, 0, 1, False, XA_WINDOW, &type, &format,
+                                        &count, &after, &data) == Success &&
+                     type == XA_WINDOW && format == 32 && count == 1 && data != nullptr;
+        if (found) {
+            *value = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+        }
+        if (data != nullptr) {
+            XFree(data);
+        }
+        return found;
+    };
+    Window manager = 0;
+    Window again = 0;
+    beginX11ErrorTrap();
+    bool named = readWindowProperty(DefaultRootWindow(display), &manager) &&
+                 readWindowProperty(manager, &again) && again == manager;
+    char ignored[8];
+    bool failed = endX11ErrorTrap(window, ignored, sizeof ignored);
+    return named && !failed;
+}
+
+#else
+
+void beginX11ErrorTrap() {}
+bool endX11ErrorTrap(SDL_Window*, char*, size_t) { return false; }
+bool readX11WindowSize(SDL_Window*, int*, int*) { return false; }
+bool checkX11WindowManager(SDL_Window*) { return true; }
+
+#endif

@@ -1,0 +1,22 @@
+#pragma once
+// X11 services the SDL backend needs where SDL 2 falls short. SDL loads the
+// same libX11 the program links, so these talk to SDL's own connection. Each
+// gives a neutral answer when the video driver is not X11.
+#include <SDL.h>
+
+#include <cstddef>
+
+// Records X protocol errors from now on instead of letting Xlib's default
+// handler end the process. Process-wide; pair with endX11ErrorTrap.
+void beginX11ErrorTrap();
+// Waits for the server to answer every request sent so far on the window's
+// connection (when a window is given), restores the previous handler and
+// reports the first error trapped since beginX11ErrorTrap: false when none,
+// else true with a line naming the cause in WHY.
+bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size);
+// The window's size as the X server has it now. False when it cannot be
+// asked (not X11, or the window is gone).
+bool readX11WindowSize(SDL_Window* window, int* width, int* height);
+// True when an EWMH window manager runs on the window's screen, the kind that
+// honours SDL's desktop-fullscreen request.
+bool checkX11WindowManager(SDL_Window* window);
