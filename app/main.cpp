@@ -1,9 +1,14 @@
 // Marivelle: a real-time 3D aquarium. One window, one frame per pass of the
-// event loop, until Escape or a close request.
+// event loop, until Escape or a close request. The command line (options.h)
+// adds fullscreen, the tour, a frame cap and a frame-rate report.
 #include <cstdio>
+#include <string>
 
+#include "app/frame_pacer.h"
+#include "app/options.h"
 #include "app/viewport.h"
 #include "camera/camera.h"
+#include "camera/tour.h"
 #include "platform/gl_api.h"
 #include "platform/platform.h"
 #include "scene/frame.h"
@@ -13,6 +18,11 @@
 namespace {
 
 constexpr int kExitFailure = -1;
+constexpr int kExitUsage = 2;
+
+AppOptions options;
+FramePacer pacer;
+FrameRateMeter meter;
 
 // Reports each kind of GL error once on standard error: a frame should raise
 // none, and a demo that silently draws wrong is harder to mend.
@@ -32,10 +42,16 @@ void reportGlErrors() {
 }
 
 void renderOnePaint() {
-    updateCamera();
+    waitForFrameSlot(pacer);
+    updateTourOrCamera();
     renderFrame();
     reportGlErrors();
     platformSwapBuffers();
+    double rate = 0.0;
+    if (options.showFps && countFrame(meter, platformReadCounter(), &rate)) {
+        std::printf("%.1f fps\n", rate);
+        std::fflush(stdout);
+    }
 }
 
 // Handles one event; false once the program should end.
@@ -58,7 +74,18 @@ bool handleEvent(const PlatformEvent& event) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    std::string text;
+    switch (readCommandLine(argc, argv, &options, &text)) {
+    case CommandLine::Done:
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    case CommandLine::Wrong:
+        std::fputs(text.c_str(), stderr);
+        return kExitUsage;
+    case CommandLine::Run:
+        break;
+    }
     if (!platformCreateWindow("Marivelle", 800, 600)) {
         std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
         return kExitFailure;
@@ -70,7 +97,14 @@ int main() {
         return kExitFailure;
     }
     initScene();
+    if (options.tour) {
+        startTour(true);
+    }
     platformShowWindow();
+    if (options.fullscreen) {
+        platformSetFullscreen(true);
+    }
+    startFramePacer(pacer, options.maxFps);
 
     int width = 0;
     int height = 0;

@@ -1,0 +1,28 @@
+#pragma once
+// Frame pacing and the frame-rate report, both on the platform's counter.
+#include <cstdint>
+
+// Spaces frames evenly at a cap, sleeping between them. Valid once
+// startFramePacer has run; an interval of 0 means no cap.
+struct FramePacer {
+    int64_t interval = 0;      // counter ticks between frames
+    int64_t nextDeadline = 0;  // counter value at which the next frame may start
+};
+
+// Prepares the pacer for at most MAXFPS frames a second (0: no cap).
+void startFramePacer(FramePacer& pacer, int maxFps);
+// Sleeps until the next frame is due, then books the one after it. A frame
+// that comes late starts the spacing afresh instead of rushing to catch up.
+void waitForFrameSlot(FramePacer& pacer);
+
+// Counts frames and, once a second has passed, yields that second's rate.
+struct FrameRateMeter {
+    bool started = false;
+    int64_t windowStart = 0;
+    int frames = 0;
+};
+
+// Counts one frame at counter value NOW; true, with the frames a second of
+// the window just ended in *RATE, when at least a second has passed since the
+// window began.
+bool countFrame(FrameRateMeter& meter, int64_t now, double* rate);

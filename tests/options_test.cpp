@@ -1,0 +1,76 @@
+// The command line: what runs, what prints and exits 0, what is refused with
+// exit status 2, and the one line that says why.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+
+namespace {
+
+struct Outcome {
+    CommandLine result;
+    AppOptions options;
+    std::string text;
+};
+
+Outcome read(std::vector<const char*> args) {
+    args.insert(args.begin(), "marivelle");
+    Outcome outcome;
+    outcome.result = readCommandLine(static_cast<int>(args.size()), args.data(), &outcome.options, &outcome.text);
+    return outcome;
+}
+
+} // namespace
+
+TEST(OptionsTest, NoArgumentsRunsAsAlways) {
+    Outcome o = read({});
+    EXPECT_EQ(o.result, CommandLine::Run);
+    EXPECT_FALSE(o.options.fullscreen);
+    EXPECT_FALSE(o.options.tour);
+    EXPECT_FALSE(o.options.showFps);
+    EXPECT_EQ(o.options.maxFps, 0);
+}
+
+TEST(OptionsTest, ReadsEveryOptionInBothValueForms) {
+    Outcome o = read({"--fullscreen", "--tour", "--fps", "--max-fps", "20"});
+    ASSERT_EQ(o.result, CommandLine::Run) << o.text;
+    EXPECT_TRUE(o.options.fullscreen);
+    EXPECT_TRUE(o.options.tour);
+    EXPECT_TRUE(o.options.showFps);
+    EXPECT_EQ(o.options.maxFps, 20);
+    EXPECT_EQ(read({"--max-fps=1000"}).options.maxFps, 1000);
+    EXPECT_EQ(read({"--max-fps", "1"}).options.maxFps, 1);
+}
+
+TEST(OptionsTest, HelpAndVersionPrintAndEnd) {
+    Outcome help = read({"--help", "--bogus"});
+    EXPECT_EQ(help.result, CommandLine::Done);
+    for (const char* option : {"--fullscreen", "--tour", "--max-fps N", "--fps", "--version"}) {
+        EXPECT_NE(help.text.find(option), std::string::npos) << option;
+    }
+    Outcome version = read({"--version"});
+    EXPECT_EQ(version.result, CommandLine::Done);
+    EXPECT_EQ(version.text.rfind("marivelle ", 0), 0u);
+}
+
+TEST(OptionsTest, BadInputIsOneLineNamingTheProblemWithAHint) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--bogus"}, {"stray"}, {"--max-fps"}, {"--max-fps", "0"}, {"--max-fps", "x"},
+        {"--max-fps", "1e3"}, {"--max-fps", "99999999999"}, {"--max-fps", "1001"}, {"--max-fps", "-5"},
+        {"--max-fps", " 5"}, {"--max-fps="}, {"--tour=yes"}, {"-f"},
+    };
+    for (const auto& args : bad) {
+        Outcome o = read(args);
+        std::string shown = args[0] + std::string(args.size() > 1 ? std::string(" ") + args[1] : "");
+        ASSERT_EQ(o.result, CommandLine::Wrong) << shown;
+        EXPECT_EQ(o.text.rfind("Marivelle: ", 0), 0u) << o.text;
+        EXPECT_NE(o.text.find("marivelle --help"), std::string::npos) << o.text;
+        EXPECT_EQ(o.text.find('\n'), o.text.size() - 1) << "one line: " << o.text;
+    }
+    EXPECT_NE(read({"--bogus"}).text.find("'--bogus'"), std::string::npos);
+    EXPECT_NE(read({"stray"}).text.find("'stray'"), std::string::npos);
+    EXPECT_NE(read({"--max-fps", "1e3"}).text.find("'1e3'"), std::string::npos);
+    EXPECT_NE(read({"--max-fps"}).text.find("needs"), std::string::npos);
+}
