@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/scene_test_support.h"
+#include "camera/tour.h"
 #include "tools/camera_poses.h"
 
 namespace {
@@ -45,6 +46,47 @@ TEST(SnapshotTool, WritesAPngOfTheRequestedSize) {
     long lit = 0;
     for (size_t i = 0; i < picture.rgba.size(); i += 4) lit += picture.rgba[i + 1] > 60;
     EXPECT_GT(lit, 2000);
+    std::remove(path.c_str());
+}
+
+// Renders FRAMES frames over SECONDS here as the tool does, with the pose or
+// the tour, and counts the pixels that differ from the tool's picture.
+long countDifferencesFromHere(const std::string& path, const char* poseName, bool flyTour, int frames,
+                              double seconds) {
+    Picture picture;
+    EXPECT_TRUE(readPng(path, &picture));
+    EXPECT_EQ(picture.width, kFrameWidth);
+    EXPECT_EQ(picture.height, kFrameHeight);
+    if (picture.width != kFrameWidth || picture.height != kFrameHeight) {
+        return -1;
+    }
+    setUpScene();
+    Pose pose;
+    EXPECT_TRUE(findCameraPose(poseName, &pose));
+    camera = pose;
+    if (flyTour) {
+        startTour(false);
+    }
+    for (int i = 0; i < frames; ++i) {
+        updateTourOrCamera();
+        renderFrame();
+        headlessAdvanceSeconds(seconds / frames);
+    }
+    auto here = readColour();
+    long differing = 0;
+    for (int y = 0; y < kFrameHeight; ++y) {
+        for (int x = 0; x < kFrameWidth; ++x) {
+            const uint8_t* a = &picture.rgba[(static_cast<size_t>(kFrameHeight - 1 - y) * kFrameWidth + x) * 4];
+            Rgba b = pixelAt(here, x, y);
+            differing += a[0] != b.r || a[1] != b.g || a[2] != b.b;
+        }
+    }
+    return differing;
+}
+
+TEST(SnapshotTool, TourShowsTheTourAtThatTime) {
+    std::string path = runSnapshot("--time 7 --frames 14 --tour");
+    EXPECT_EQ(countDifferencesFromHere(path, "start", true, 14, 7.0), 0);
     std::remove(path.c_str());
 }
 

@@ -2,7 +2,7 @@
 // frame (clear and finish) as the floor, the time of each pass, and the
 // set-up with its split. Every timed frame ends with glFinish, so the times
 // are what the rasteriser really spent.
-//   bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose NAME] [--json]
+//   bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose NAME] [--tour] [--json]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +16,7 @@
 #include "assets/shader.h"
 #include "assets/texture.h"
 #include "camera/camera.h"
+#include "camera/tour.h"
 #include "platform/gl_api.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
@@ -102,7 +103,7 @@ std::vector<double> timeFrames(int count, void (*frame)()) {
 }
 
 void sceneFrame() {
-    updateCamera();
+    updateTourOrCamera();
     renderFrame();
 }
 
@@ -124,7 +125,7 @@ double measurePasses(int count) {
     passEndObserver = observePassEnd;
     auto start = Clock::now();
     for (int i = 0; i < count; ++i) {
-        updateCamera();
+        updateTourOrCamera();
         glFinish();
         passStart = Clock::now();
         renderFrame();
@@ -165,7 +166,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
     if (o.json) {
         std::printf("{\n  \"cpu\": \"%s\",\n  \"renderer\": \"%s\",\n  \"width\": %d,\n  \"height\": %d,\n"
                     "  \"frames\": %d,\n  \"pose\": \"%s\",\n",
-                    cpuName().c_str(), renderer, o.width, o.height, o.frames, o.pose.c_str());
+                    cpuName().c_str(), renderer, o.width, o.height, o.frames, o.tour ? "tour" : o.pose.c_str());
         std::printf("  \"setup_ms\": {\"total\": %.3f, \"caustic_frames\": %.3f, \"height_map\": %.3f, "
                     "\"shaders\": %.3f, \"bmp_textures\": %.3f},\n",
                     setup.totalMs, setup.causticMs, setup.heightMapMs, setup.shadersMs, setup.bmpMs);
@@ -182,7 +183,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
         return;
     }
     std::printf("Marivelle benchmark: %dx%d, %d frames after %d warm-up, pose %s\n", o.width, o.height,
-                o.frames, o.warmup, o.pose.c_str());
+                o.frames, o.warmup, o.tour ? "tour" : o.pose.c_str());
     std::printf("CPU %s; renderer %s\n\n", cpuName().c_str(), renderer);
     std::printf("set-up %8.1f ms on the first run (each step re-run warm: caustic frames %.1f, height map %.1f, shaders %.1f, "
                 "BMP textures %.1f)\n\n",
@@ -218,7 +219,7 @@ int main(int argc, char** argv) {
     Pose pose;
     if (!parse(argc, argv, &options) || !findCameraPose(options.pose.c_str(), &pose)) {
         std::fprintf(stderr,
-                     "usage: bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose %s] [--json]\n",
+                     "usage: bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose %s] [--tour] [--json]\n",
                      cameraPoseNames());
         return 2;
     }
@@ -228,6 +229,9 @@ int main(int argc, char** argv) {
     headlessUseRealTime(true);
     SetupTimes setup = measureSetup();
     camera = pose;
+    if (options.tour) {
+        startTour(false);
+    }
     resizeViewport(options.width, options.height);
     timeFrames(options.warmup, sceneFrame);
     FrameStats full = statsOf(timeFrames(options.frames, sceneFrame));

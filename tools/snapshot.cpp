@@ -1,8 +1,10 @@
 // Renders the scene headless after a simulated time and writes a PNG.
 //   snapshot OUT.png [--data DIR] [--size WxH] [--time SECONDS] [--frames N]
-//            [--pose start|close|side|top] [--every K]
+//            [--pose start|close|side|top] [--tour] [--every K]
 // With --every K it writes every K-th frame instead, as OUT-000.png,
 // OUT-001.png, ... (OUT without its .png), the frames of an animation.
+// With --tour the camera flies the tour from its start instead of keeping the
+// pose, so --time T shows the tour T seconds in.
 // Every clock is driven by a fixed step of time / frames, so the same inputs
 // give the same pixels on the same machine.
 #include <cstdio>
@@ -14,6 +16,7 @@
 
 #include "app/viewport.h"
 #include "camera/camera.h"
+#include "camera/tour.h"
 #include "platform/gl_api.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
@@ -36,7 +39,7 @@ struct Options : ToolOptions {
 int usage() {
     std::fprintf(stderr,
                  "usage: snapshot OUT.png [--data DIR] [--size WxH] [--time SECONDS] "
-                 "[--frames N] [--pose %s] [--every K]\n",
+                 "[--frames N] [--pose %s] [--tour] [--every K]\n",
                  cameraPoseNames());
     return 2;
 }
@@ -113,10 +116,13 @@ int main(int argc, char** argv) {
     }
     initScene();
     camera = pose;
+    if (options.tour) {
+        startTour(false);
+    }
     resizeViewport(options.width, options.height);
     double step = options.seconds / options.frames;
     for (int i = 0; i < options.frames; ++i) {
-        updateCamera();
+        updateTourOrCamera();
         renderFrame();
         if (options.every > 0 && i % options.every == 0 &&
             !writeOrReport(sequenceName(options.out, i / options.every), options.width, options.height,

@@ -5,6 +5,10 @@
 
 OptionRead readToolOption(int argc, char** argv, int* index, ToolOptions* options) {
     std::string arg = argv[*index];
+    if (arg == "--tour") {
+        options->tour = true;
+        return OptionRead::Taken;
+    }
     bool shared = arg == "--data" || arg == "--size" || arg == "--frames" || arg == "--pose";
     if (!shared) {
         return OptionRead::NotShared;
