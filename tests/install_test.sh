@@ -23,14 +23,18 @@ echo "${#files[@]} data files installed unchanged"
 [ -x "$prefix/libexec/marivelle/marivelle" ] || fail "no program at libexec/marivelle/marivelle"
 
 # The launcher, started from another folder through a link (as a menu or a
-# PATH lookup may), must run the program inside the data folder. A stand-in
-# program reports the folder it was started in.
+# PATH lookup may), must run the program inside the data folder and hand it
+# its arguments unchanged. A stand-in program reports the folder it was
+# started in and each argument on a line of its own.
 launcher=$prefix/bin/marivelle
 [ -x "$launcher" ] || fail "no launcher at bin/marivelle"
-printf '#!/bin/sh\npwd\n' >"$prefix/libexec/marivelle/marivelle"
+printf '#!/bin/sh\npwd\nprintf "%%s\\n" "$@"\n' >"$prefix/libexec/marivelle/marivelle"
 ln -s "$launcher" "$prefix/link"
-started_in=$(cd / && "$prefix/link")
+report=$(cd / && "$prefix/link" --max-fps 30 "two words" '$HOME')
+started_in=$(echo "$report" | head -n 1)
 [ "$started_in" = "$(cd "$prefix/share/marivelle" && pwd -P)" ] || fail "the launcher started the program in $started_in"
+[ "$(echo "$report" | tail -n +2)" = "$(printf '%s\n' --max-fps 30 "two words" '$HOME')" ] ||
+  fail "the launcher changed the arguments: $(echo "$report" | tail -n +2)"
 
 for size in 48 256; do
   icon=$prefix/share/icons/hicolor/${size}x$size/apps/marivelle.png
