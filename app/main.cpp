@@ -1,10 +1,13 @@
 // Marivelle: a real-time 3D aquarium. One window, one frame per pass of the
 // event loop, until Escape or a close request. The command line (options.h)
-// adds fullscreen, the tour, a frame cap and a frame-rate report.
+// adds fullscreen, the tour, a frame cap, a frame-rate report and the
+// screensaver mode, which draws into a window another program gives.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/frame_pacer.h"
+#include "app/offscreen_frame.h"
 #include "app/options.h"
 #include "app/viewport.h"
 #include "camera/camera.h"
@@ -23,6 +26,66 @@ constexpr int kExitUsage = 2;
 AppOptions options;
 FramePacer pacer;
 FrameRateMeter meter;
+// True when frames are drawn off-screen because the given window's own
+// depth or stencil buffer is too small.
+bool drawingOffscreen = false;
+
+// Opens the program's window, or in screensaver mode takes the one it is
+// given. False after printing why not.
+bool openWindow() {
+    if (!checkScreensaverMode(options)) {
+        if (platformCreateWindow("Marivelle", 800, 600)) {
+            return true;
+        }
+        std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
+        return false;
+    }
+    uint64_t id = options.windowId;
+    if (!options.hasWindowId) {
+        const char* named = std::getenv("XSCREENSAVER_WINDOW");
+        if (named != nullptr && named[0] != '\0' && !readWindowId(named, &id)) {
+            std::fprintf(stderr, "Marivelle: XSCREENSAVER_WINDOW holds '%s', not a window id\n", named);
+            return false;
+        }
+    }
+    if (!platformAttachWindow(id)) {
+        std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
+        return false;
+    }
+    return true;
+}
+
+// A daemon picks the window's visual, and it may have less depth or stencil
+// than the frame needs: the water column is cut out with 8 stencil bits.
+// Then frames are drawn off-screen with enough of both. False after printing
+// why the frame cannot be drawn right.
+bool checkWindowBuffers() {
+    GLint depthBits = 0;
+    GLint stencilBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    if (depthBits >= 16 && stencilBits >= 8) {
+        return true;
+    }
+    if (!checkOffscreenFrameSupport()) {
+        std::fprintf(stderr,
+                     "Marivelle: the window has %d depth and %d stencil bits, the frame needs 16 and 8, and the "
+                     "driver cannot draw off-screen\n",
+                     depthBits, stencilBits);
+        return false;
+    }
+    drawingOffscreen = true;
+    return true;
+}
+
+void resizeFrame(int width, int height) {
+    if (drawingOffscreen && !resizeOffscreenFrame(width, height)) {
+        std::fprintf(stderr, "Marivelle: the driver refused an off-screen frame of %d x %d; drawing directly\n",
+                     width, height);
+        drawingOffscreen = false;
+    }
+    resizeViewport(width, height);
+}
 
 // Reports each kind of GL error once on standard error: a frame should raise
 // none, and a demo that silently draws wrong is harder to mend.
@@ -45,6 +108,9 @@ void renderOnePaint() {
     waitForFrameSlot(pacer);
     updateTourOrCamera();
     renderFrame();
+    if (drawingOffscreen) {
+        presentOffscreenFrame();
+    }
     reportGlErrors();
     platformSwapBuffers();
     double rate = 0.0;
@@ -63,7 +129,7 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_CHAR:
         return event.character != 27;
     case PLATFORM_EVENT_SIZE:
-        resizeViewport(event.width, event.height);
+        resizeFrame(event.width, event.height);
         return true;
     case PLATFORM_EVENT_FULLSCREEN_KEY:
         platformSetFullscreen(!platformIsFullscreen());
@@ -86,8 +152,7 @@ int main(int argc, char** argv) {
     case CommandLine::Run:
         break;
     }
-    if (!platformCreateWindow("Marivelle", 800, 600)) {
-        std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
+    if (!openWindow()) {
         return kExitFailure;
     }
     const char* missing = findMissingGlRequirement();
@@ -96,20 +161,30 @@ int main(int argc, char** argv) {
         platformDestroyWindow();
         return kExitFailure;
     }
+    bool screensaver = checkScreensaverMode(options);
+    if (screensaver && !checkWindowBuffers()) {
+        platformDestroyWindow();
+        return kExitFailure;
+    }
     initScene();
-    if (options.tour) {
-        startTour(true);
+    // A screensaver always tours, and no key can stop it: it reads none.
+    if (options.tour || screensaver) {
+        startTour(!screensaver);
     }
     platformShowWindow();
-    if (options.fullscreen) {
+    if (options.fullscreen && !screensaver) {
         platformSetFullscreen(true);
     }
-    startFramePacer(pacer, options.maxFps);
+    int maxFps = options.maxFps;
+    if (screensaver && maxFps == 0) {
+        maxFps = kScreensaverFps;
+    }
+    startFramePacer(pacer, maxFps);
 
     int width = 0;
     int height = 0;
     platformGetDrawableSize(&width, &height);
-    resizeViewport(width, height);
+    resizeFrame(width, height);
     renderOnePaint();
 
     bool running = true;

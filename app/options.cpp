@@ -19,6 +19,10 @@ const char kHelp[] =
     "  --max-fps N    draw at most N frames a second (1 to 1000), sleeping\n"
     "                 between frames\n"
     "  --fps          print the frame rate once a second on standard output\n"
+    "  --root         screensaver mode: draw into the window named by\n"
+    "                 XSCREENSAVER_WINDOW, or the whole screen, flying the tour\n"
+    "                 at 30 frames a second unless --max-fps says otherwise\n"
+    "  --window-id ID screensaver mode in the X window ID (0x... or decimal)\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -52,6 +56,37 @@ bool readFrameRate(const char* value, int* rate) {
 
 } // namespace
 
+bool readWindowId(const char* text, uint64_t* id) {
+    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* digits = hex ? text + 2 : text;
+    if (digits[0] == '\0') {
+        return false;
+    }
+    uint64_t value = 0;
+    for (const char* c = digits; *c != '\0'; ++c) {
+        int digit = -1;
+        if (*c >= '0' && *c <= '9') {
+            digit = *c - '0';
+        } else if (hex && *c >= 'a' && *c <= 'f') {
+            digit = *c - 'a' + 10;
+        } else if (hex && *c >= 'A' && *c <= 'F') {
+            digit = *c - 'A' + 10;
+        }
+        if (digit < 0) {
+            return false;
+        }
+        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+        if (value > 0xffffffffu) {
+            return false;
+        }
+    }
+    if (value == 0) {
+        return false;
+    }
+    *id = value;
+    return true;
+}
+
 CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* options, std::string* text) {
     *options = AppOptions{};
     text->clear();
@@ -65,7 +100,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             value = argv[i] + equals + 1;
         }
         if (name == "--help" || name == "--version" || name == "--fullscreen" || name == "--tour" ||
-            name == "--fps") {
+            name == "--fps" || name == "--root") {
             if (value != nullptr) {
                 return refuse(text, "option '" + name + "' takes no value");
             }
@@ -84,6 +119,19 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             options->tour = true;
         } else if (name == "--fps") {
             options->showFps = true;
+        } else if (name == "--root") {
+            options->root = true;
+        } else if (name == "--window-id") {
+            if (value == nullptr) {
+                if (i + 1 >= argc) {
+                    return refuse(text, "option '--window-id' needs a window id");
+                }
+                value = argv[++i];
+            }
+            if (!readWindowId(value, &options->windowId)) {
+                return refuse(text, "'" + std::string(value) + "' is not a window id for '--window-id'");
+            }
+            options->hasWindowId = true;
         } else if (name == "--max-fps") {
             if (value == nullptr) {
                 if (i + 1 >= argc) {

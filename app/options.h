@@ -9,7 +9,15 @@ struct AppOptions {
     bool tour = false;        // --tour: the camera flies itself
     int maxFps = 0;           // --max-fps N: at most N frames a second; 0 for no cap
     bool showFps = false;     // --fps: print each second's frame rate on standard output
+    // Screensaver mode: draw into a window another program gives. --window-id
+    // names it; --root names $XSCREENSAVER_WINDOW, or the root window.
+    bool root = false;
+    bool hasWindowId = false;
+    uint64_t windowId = 0;
 };
+
+// True when the program draws into a given window instead of its own.
+inline bool checkScreensaverMode(const AppOptions& options) { return options.root || options.hasWindowId; }
 
 enum class CommandLine {
     Run,    // start with the options read
@@ -18,6 +26,12 @@ enum class CommandLine {
 };
 
 constexpr int kMaxFpsLimit = 1000;
+// The frame cap in screensaver mode when --max-fps names none.
+constexpr int kScreensaverFps = 30;
+
+// Reads an X window id as the screensaver daemons write it: hexadecimal with
+// 0x, or decimal; not 0, at most 32 bits, nothing else around it.
+bool readWindowId(const char* text, uint64_t* id);
 
 // Reads the long options in the GNU style (`--max-fps N` or `--max-fps=N`),
 // in order; the first --help, --version or error decides. TEXT receives what

@@ -24,6 +24,15 @@ struct PlatformEvent {
 // and makes the context current. False when no window or context can be had;
 // platformGetLastError() then says why.
 bool platformCreateWindow(const char* title, int width, int height);
+// Draws into an existing window that another program made and owns, such as
+// a screensaver daemon's, named by its window-system id; 0 names the whole
+// screen (the root window). The context takes that window's own pixel format,
+// so its depth and stencil bits are what the window has: read them back. No
+// window of the program's own is made or shown, no key or pointer input is
+// read, message boxes go to standard error and the screensaver is allowed to
+// run. The size events follow the window's size. False when the id names no
+// window or no context can be had; platformGetLastError() then says why.
+bool platformAttachWindow(uint64_t windowId);
 // Shows the window created above.
 void platformShowWindow();
 // Releases the context and the window. Safe to call when none exists.

@@ -98,6 +98,12 @@ bool platformCreateWindow(const char* /*title*/, int width, int height) {
     return true;
 }
 
+bool platformAttachWindow(uint64_t windowId) {
+    std::snprintf(lastError, sizeof lastError, "window 0x%llx cannot be drawn in without a window system",
+                  static_cast<unsigned long long>(windowId));
+    return false;
+}
+
 void platformShowWindow() {}
 
 void platformDestroyWindow() {

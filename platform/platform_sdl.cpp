@@ -1,8 +1,10 @@
 // SDL2 backend of the window-system seam: one window with an OpenGL context,
 // the performance counter and message boxes. Events and keys are in
-// sdl_events.cpp, fullscreen in sdl_fullscreen.cpp.
+// sdl_events.cpp, fullscreen in sdl_fullscreen.cpp, drawing into another
+// program's window in sdl_foreign.cpp.
 #include <SDL.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -61,10 +63,19 @@ bool platformCreateWindow(const char* title, int width, int height) {
         SDL_Quit();
         return false;
     }
+    if (!createContextIn(title, width, height, 0)) {
+        return false;
+    }
+    SDL_StartTextInput();
+    return true;
+}
+
+bool createContextIn(const char* title, int width, int height, unsigned long foreignWindow) {
     // A plain request with no profile and a version below 3 is one every
     // driver answers with the most it offers, compatibility included. Naming a
     // profile would make SDL ask for 2.1 and be refused by a 2.0 driver; what
     // an older driver offers is left to the start-up version check to report.
+    // A foreign window keeps its own visual, whatever depth and stencil say.
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
@@ -80,10 +91,15 @@ bool platformCreateWindow(const char* title, int width, int height) {
     // turn into an exit of its own.
     beginX11ErrorTrap();
     char refused[256];
-    sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
-                                 SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    if (foreignWindow != 0) {
+        sdlWindow = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(foreignWindow)));
+    } else {
+        sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    }
     if (sdlWindow == nullptr) {
-        setSdlError("cannot create a window with 16 depth and 8 stencil bits");
+        setSdlError(foreignWindow != 0 ? "cannot draw into the given window"
+                                       : "cannot create a window with 16 depth and 8 stencil bits");
         abandonStartUp();
         return false;
     }
@@ -103,7 +119,6 @@ bool platformCreateWindow(const char* title, int width, int height) {
         abandonStartUp();
         return false;
     }
-    SDL_StartTextInput();
     return true;
 }
 
@@ -158,7 +173,9 @@ int64_t platformReadCounterFrequency() { return static_cast<int64_t>(SDL_GetPerf
 
 void platformMessageBox(const char* text, const char* caption) {
     const char* title = caption != nullptr ? caption : "Error";
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, text, nullptr) != 0) {
+    // Inside another program's window (a screensaver's) a box of our own
+    // would be a window the daemon never asked for.
+    if (sdlWindowIsForeign || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, text, nullptr) != 0) {
         std::fprintf(stderr, "%s: %s\n", title, text);
     }
 }

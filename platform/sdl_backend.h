@@ -15,6 +15,12 @@ void setSdlError(const char* what);
 // Records the line as it is.
 void setPlainError(const char* text);
 
+// Sets up the GL attributes, then makes the window (or wraps FOREIGNWINDOW,
+// an X window id, when it is not 0) and its current context, trapping X
+// errors on the way. On failure everything is released, SDL is shut down and
+// the error is recorded.
+bool createContextIn(const char* title, int width, int height, unsigned long foreignWindow);
+
 // Turns one SDL event into a seam event; false for events the program ignores.
 struct PlatformEvent;
 bool translateEvent(const SDL_Event& in, PlatformEvent* out);

@@ -142,8 +142,42 @@ bool checkX11WindowManager(SDL_Window* window) {
     return named && !failed;
 }
 
+bool resolveX11Window(unsigned long id, unsigned long* resolved, char* why, size_t size) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::snprintf(why, size, "cannot open the X display to find window 0x%lx", id);
+        return false;
+    }
+    Window window = id != 0 ? static_cast<Window>(id) : DefaultRootWindow(display);
+    // A window id that names nothing, or something other than a window,
+    // answers BadWindow or BadDrawable; trapped, it only fails the check.
+    ErrorHandler previous = XSetErrorHandler(recordX11Error);
+    trapped = false;
+    XWindowAttributes attributes;
+    Status ok = XGetWindowAttributes(display, window, &attributes);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    bool exists = ok != 0 && !trapped;
+    XCloseDisplay(display);
+    if (!exists) {
+        std::snprintf(why, size, "window 0x%lx does not exist or is not a window", static_cast<unsigned long>(window));
+        return false;
+    }
+    if (attributes.c_class == InputOnly) {
+        std::snprintf(why, size, "window 0x%lx takes input only and cannot be drawn in",
+                      static_cast<unsigned long>(window));
+        return false;
+    }
+    *resolved = static_cast<unsigned long>(window);
+    return true;
+}
+
 #else
 
+bool resolveX11Window(unsigned long id, unsigned long*, char* why, size_t size) {
+    std::snprintf(why, size, "drawing into window 0x%lx needs an X11 display", id);
+    return false;
+}
 void beginX11ErrorTrap() {}
 bool endX11ErrorTrap(SDL_Window*, char*, size_t) { return false; }
 bool readX11WindowSize(SDL_Window*, int*, int*) { return false; }

@@ -20,3 +20,7 @@ bool readX11WindowSize(SDL_Window* window, int* width, int* height);
 // True when an EWMH window manager runs on the window's screen, the kind that
 // honours SDL's desktop-fullscreen request.
 bool checkX11WindowManager(SDL_Window* window);
+// Checks, on a connection of its own, that ID names an existing window that
+// can be drawn in; 0 names the root window. RESOLVED receives the window's id.
+// False with a line naming the cause in WHY otherwise.
+bool resolveX11Window(unsigned long id, unsigned long* resolved, char* why, size_t size);

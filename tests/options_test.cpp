@@ -74,3 +74,22 @@ TEST(OptionsTest, BadInputIsOneLineNamingTheProblemWithAHint) {
     EXPECT_NE(read({"--max-fps", "1e3"}).text.find("'1e3'"), std::string::npos);
     EXPECT_NE(read({"--max-fps"}).text.find("needs"), std::string::npos);
 }
+
+TEST(OptionsTest, ScreensaverWindowIdsInHexOrDecimal) {
+    Outcome hex = read({"--window-id", "0x2a00007"});
+    ASSERT_EQ(hex.result, CommandLine::Run) << hex.text;
+    EXPECT_TRUE(checkScreensaverMode(hex.options));
+    EXPECT_EQ(hex.options.windowId, 0x2a00007u);
+    EXPECT_EQ(read({"--window-id=44040199"}).options.windowId, 44040199u);
+    Outcome root = read({"--root", "--max-fps", "10"});
+    EXPECT_TRUE(root.options.root);
+    EXPECT_FALSE(root.options.hasWindowId);
+    EXPECT_TRUE(checkScreensaverMode(root.options));
+    EXPECT_FALSE(checkScreensaverMode(read({"--tour"}).options));
+    for (const char* bad : {"0x", "0", "zz", "12abc", "0x1ffffffff", "99999999999", "-1", "0x-1"}) {
+        Outcome o = read({"--window-id", bad});
+        EXPECT_EQ(o.result, CommandLine::Wrong) << bad;
+        EXPECT_NE(o.text.find(bad), std::string::npos) << o.text;
+    }
+    EXPECT_EQ(read({"--window-id"}).result, CommandLine::Wrong);
+}

@@ -66,6 +66,24 @@ launch_in() {
   APP_PID=$(cat "$WORK/app.pid")
 }
 
+# Polls COMMAND... every 0.2 s until it succeeds or SECONDS pass.
+poll_until() {
+  local seconds=$1 end
+  shift
+  end=$(($(date +%s) + seconds))
+  until "$@"; do
+    [ "$(date +%s)" -lt "$end" ] || return 1
+    sleep 0.2
+  done
+}
+
+# Starts the program with ARGS in a copy of its data folder.
+start_app_with() {
+  mkdir -p "$WORK/run"
+  cp -r "$DATA_DIR"/. "$WORK/run/"
+  launch_in "$WORK/run" "$APP" "$@"
+}
+
 # Waits for a window with this exact name; prints its id.
 wait_window() {
   local name=$1 id=""
@@ -104,7 +122,7 @@ lit_mask_difference() {
   "$IM_CONVERT" "$a" -crop "$crop" +repage -colorspace gray -threshold 12% "$WORK/ma.png"
   "$IM_CONVERT" "$b" -crop "$crop" +repage -colorspace gray -threshold 12% "$WORK/mb.png"
   local total diff
-  total=$("$IM_CONVERT" "$WORK/ma.png" -format '%[fx:w*h]' info:)
+  total=$("$IM_CONVERT" "$WORK/ma.png" -format '%w*%h' info:)
   diff=$(/usr/bin/compare -metric AE "$WORK/ma.png" "$WORK/mb.png" null: 2>&1 || true)
   echo $(( ${diff%.*} * 100 / total ))
 }
@@ -255,7 +273,7 @@ message_box_reads() {
 # Share (in percent) of the picture's pixels that are not close to black.
 lit_share() {
   local picture=$1 total lit
-  total=$("$IM_CONVERT" "$picture" -format '%[fx:w*h]' info:)
+  total=$("$IM_CONVERT" "$picture" -format '%w*%h' info:)
   lit=$(count_pixels "$picture" "$("$IM_CONVERT" "$picture" -format '%wx%h+0+0' info:)" 'r + g + b > 60')
   echo $((lit * 100 / total))
 }

@@ -7,24 +7,6 @@ source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
 SCREEN_RECT="0 0 1280 1024"
 
-# Polls COMMAND... every 0.2 s until it succeeds or SECONDS pass.
-poll_until() {
-  local seconds=$1 end
-  shift
-  end=$(($(date +%s) + seconds))
-  until "$@"; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.2
-  done
-}
-
-# Starts the program with ARGS in a copy of its data folder.
-start_app_with() {
-  mkdir -p "$WORK/run"
-  cp -r "$DATA_DIR"/. "$WORK/run/"
-  launch_in "$WORK/run" "$APP" "$@"
-}
-
 # Starts openbox and waits until it has taken the screen.
 start_window_manager() {
   openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
