@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/sdl_backend.h"
+#include "platform/x11_support.h"
 
 namespace {
 
@@ -134,8 +135,18 @@ bool platformPollEvent(PlatformEvent* event) {
     // the drawable's: a window manager finishing a fullscreen request after
     // SDL reported it, or a window that another program owns.
     Uint64 now = SDL_GetTicks64();
-    if (sdlWindow == nullptr || now < nextSizeCheck) {
+    bool errorSeen = sdlWindowIsForeign && takeX11ErrorSeen();
+    if (sdlWindow == nullptr || (now < nextSizeCheck && !errorSeen)) {
         return false;
+    }
+    // A window another program owns can go at any time; then there is
+    // nothing left to draw into, as after a close request.
+    int realWidth = 0;
+    int realHeight = 0;
+    if (sdlWindowIsForeign && !readX11WindowSize(sdlWindow, &realWidth, &realHeight)) {
+        *event = PlatformEvent{};
+        event->type = PLATFORM_EVENT_CLOSE;
+        return true;
     }
     nextSizeCheck = now + kSizeCheckMilliseconds;
     int width = 0;

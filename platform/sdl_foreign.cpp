@@ -45,6 +45,10 @@ bool platformAttachWindow(uint64_t windowId) {
     if (!createContextIn(nullptr, 0, 0, window)) {
         return false;
     }
+    // The owner may destroy the window while a frame is still being drawn
+    // into it (a daemon ending its hacks does): the errors that follow must
+    // not end us before our own quit does.
+    keepX11ErrorsTrapped();
     sdlWindowIsForeign = true;
     return true;
 }

@@ -14,6 +14,7 @@ using ErrorHandler = int (*)(Display*, XErrorEvent*);
 
 ErrorHandler previousHandler = nullptr;
 bool trapping = false;
+bool keptForTheRun = false;
 bool trapped = false;
 unsigned char trappedErrorCode = 0;
 unsigned char trappedRequestCode = 0;
@@ -50,7 +51,25 @@ void beginX11ErrorTrap() {
     }
     trapped = false;
     trapping = true;
-    previousHandler = XSetErrorHandler(recordX11Error);
+    if (!keptForTheRun) {
+        previousHandler = XSetErrorHandler(recordX11Error);
+    }
+}
+
+void keepX11ErrorsTrapped() {
+    if (!keptForTheRun && !trapping) {
+        previousHandler = XSetErrorHandler(recordX11Error);
+    }
+    keptForTheRun = true;
+}
+
+bool takeX11ErrorSeen() {
+    if (trapping) {
+        return false;
+    }
+    bool seen = trapped;
+    trapped = false;
+    return seen;
 }
 
 bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
@@ -61,7 +80,9 @@ bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
     if (display != nullptr) {
         XSync(display, False);
     }
-    XSetErrorHandler(previousHandler);
+    if (!keptForTheRun) {
+        XSetErrorHandler(previousHandler);
+    }
     trapping = false;
     if (!trapped) {
         return false;
@@ -174,6 +195,8 @@ bool resolveX11Window(unsigned long id, unsigned long* resolved, char* why, size
 
 #else
 
+void keepX11ErrorsTrapped() {}
+bool takeX11ErrorSeen() { return false; }
 bool resolveX11Window(unsigned long id, unsigned long*, char* why, size_t size) {
     std::snprintf(why, size, "drawing into window 0x%lx needs an X11 display", id);
     return false;

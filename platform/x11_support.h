@@ -9,6 +9,11 @@
 // Records X protocol errors from now on instead of letting Xlib's default
 // handler end the process. Process-wide; pair with endX11ErrorTrap.
 void beginX11ErrorTrap();
+// From now on, for the rest of the run, X errors are recorded and never end
+// the process: for a window another program owns, which may vanish under us.
+void keepX11ErrorsTrapped();
+// True when an X error was recorded outside a trap since the previous call.
+bool takeX11ErrorSeen();
 // Waits for the server to answer every request sent so far on the window's
 // connection (when a window is given), restores the previous handler and
 // reports the first error trapped since beginX11ErrorTrap: false when none,
