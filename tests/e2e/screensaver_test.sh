@@ -100,6 +100,14 @@ terminate_and_interrupt)
     [ "$(cat "$WORK/exit_code")" = 0 ] || fail "exit status after SIG$signal"
     [ "$took" -le 1000 ] || fail "SIG$signal took $took ms to end the program"
   done
+  # The owner destroys the window while frames are being drawn into it: the
+  # program ends as after a close request, with no X error.
+  start_app_with --window-id "$HOST_WINDOW"
+  poll_until 30 host_filled 320x240 || fail "no picture"
+  kill "$HOST_PID"
+  poll_until 30 test -s "$WORK/exit_code" || fail "the program went on after its window was destroyed"
+  [ "$(cat "$WORK/exit_code")" = 0 ] || fail "exit status $(cat "$WORK/exit_code") after the window went"
+  [ ! -s "$WORK/app.err" ] || fail "the program wrote to standard error after its window went"
   ;;
 bad_window_id)
   start_xvfb
