@@ -121,28 +121,22 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             options->showFps = true;
         } else if (name == "--root") {
             options->root = true;
-        } else if (name == "--window-id") {
+        } else if (name == "--window-id" || name == "--max-fps") {
+            // The value follows as the next argument unless given after '='.
+            bool ids = name == "--window-id";
+            if (value == nullptr && i + 1 >= argc) {
+                return refuse(text, "option '" + name + "' needs " +
+                                        (ids ? "a window id" : "a number of frames a second"));
+            }
             if (value == nullptr) {
-                if (i + 1 >= argc) {
-                    return refuse(text, "option '--window-id' needs a window id");
-                }
                 value = argv[++i];
             }
-            if (!readWindowId(value, &options->windowId)) {
-                return refuse(text, "'" + std::string(value) + "' is not a window id for '--window-id'");
+            bool read = ids ? readWindowId(value, &options->windowId) : readFrameRate(value, &options->maxFps);
+            if (!read) {
+                return refuse(text, "'" + std::string(value) + "' is not " +
+                                        (ids ? "a window id" : "a frame rate from 1 to 1000") + " for '" + name + "'");
             }
-            options->hasWindowId = true;
-        } else if (name == "--max-fps") {
-            if (value == nullptr) {
-                if (i + 1 >= argc) {
-                    return refuse(text, "option '--max-fps' needs a number of frames a second");
-                }
-                value = argv[++i];
-            }
-            if (!readFrameRate(value, &options->maxFps)) {
-                return refuse(text, "'" + std::string(value) +
-                                        "' is not a frame rate from 1 to 1000 for '--max-fps'");
-            }
+            options->hasWindowId |= ids;
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
             return refuse(text, "unknown option '" + name + "'");
         } else {
