@@ -35,6 +35,8 @@ find_first_window() {
   local id title class
   while IFS=$'\t' read -r id title class; do
     [ -n "$id" ] || continue
+    # A window can be shown a moment before its title is set: look again.
+    [ "$title" != "(has no name)" ] || continue
     if [ "$title" = '"Error"' ] && [ -z "$class" ]; then echo "box $id"; return 0; fi
     if [ "$title" = '"Marivelle"' ] && [ -n "$class" ]; then echo "main $id"; return 0; fi
     echo "other $id $title"; return 0
