@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/viewport.h"
+#include "assets/shader.h"
 #include "camera/camera.h"
 #include "platform/gl_api.h"
 #include "platform/platform.h"
@@ -38,6 +39,13 @@ void renderOnePaint() {
     platformSwapBuffers();
 }
 
+// Destroys the window and its context, and with them the GL objects the
+// scene made.
+void closeWindow() {
+    forgetShaderPrograms();
+    platformDestroyWindow();
+}
+
 // Handles one event; false once the program should end.
 bool handleEvent(const PlatformEvent& event) {
     switch (event.type) {
@@ -63,7 +71,7 @@ int main() {
     const char* missing = findMissingGlRequirement();
     if (missing != nullptr) {
         std::fprintf(stderr, "Marivelle: %s\n", missing);
-        platformDestroyWindow();
+        closeWindow();
         return kExitFailure;
     }
     initScene();
@@ -89,6 +97,6 @@ int main() {
             renderOnePaint();
         }
     }
-    platformDestroyWindow();
+    closeWindow();
     return 0;
 }
