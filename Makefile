@@ -62,12 +62,17 @@ fuzz: deps
 fresh-check:
 	bash scripts/fresh-check.sh
 
-# Renders the README's pictures headless: the still after 4 s of simulated time
-# in 120 frames, and a four-second animated GIF (tools/make_animation.sh).
+# Renders the committed pictures headless: the README's still after 4 s of
+# simulated time in 120 frames, its four-second animated GIF
+# (tools/make_animation.sh), and the icons at 256x256 and 48x48 after 3 s in
+# 90 frames, which the install takes from packaging/icons.
 snapshot: build
 	$(BUILD)/snapshot docs/marivelle.png --data $(BUILD)/data --pose side --time 4 --frames 120
 	bash tools/make_animation.sh $(BUILD)/snapshot $(BUILD)/data docs/marivelle.gif
-	@echo "wrote docs/marivelle.png and docs/marivelle.gif"
+	mkdir -p packaging/icons/256x256 packaging/icons/48x48
+	$(BUILD)/snapshot packaging/icons/256x256/marivelle.png --data $(BUILD)/data --size 256x256 --pose side --time 3 --frames 90
+	$(BUILD)/snapshot packaging/icons/48x48/marivelle.png --data $(BUILD)/data --size 48x48 --pose side --time 3 --frames 90
+	@echo "wrote docs/marivelle.png, docs/marivelle.gif and packaging/icons/*/marivelle.png"
 
 # The frame benchmark (table; BENCH_ARGS=--json for JSON) and the CPU-side
 # micro-benchmarks.

@@ -10,6 +10,7 @@
 #include "app/offscreen_frame.h"
 #include "app/options.h"
 #include "app/viewport.h"
+#include "assets/shader.h"
 #include "camera/camera.h"
 #include "camera/tour.h"
 #include "platform/gl_api.h"
@@ -120,6 +121,13 @@ void renderOnePaint() {
     }
 }
 
+// Destroys the window and its context, and with them the GL objects the
+// scene made.
+void closeWindow() {
+    forgetShaderPrograms();
+    platformDestroyWindow();
+}
+
 // Handles one event; false once the program should end.
 bool handleEvent(const PlatformEvent& event) {
     switch (event.type) {
@@ -158,7 +166,7 @@ int main(int argc, char** argv) {
     const char* missing = findMissingGlRequirement();
     if (missing != nullptr) {
         std::fprintf(stderr, "Marivelle: %s\n", missing);
-        platformDestroyWindow();
+        closeWindow();
         return kExitFailure;
     }
     bool screensaver = checkScreensaverMode(options);
@@ -201,6 +209,6 @@ int main(int argc, char** argv) {
             renderOnePaint();
         }
     }
-    platformDestroyWindow();
+    closeWindow();
     return 0;
 }

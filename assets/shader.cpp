@@ -37,7 +37,17 @@ bool checkShaderObjectSupport() {
     return support == Support::Yes;
 }
 
-void disableShaderObjects() { support = Support::No; }
+void disableShaderObjects() {
+    // Asked of GL rather than of currentProgram: a program bound in any other
+    // way would go on drawing just the same.
+    if (support == Support::Yes && glGetHandleARB(GL_PROGRAM_OBJECT_ARB) != 0) {
+        glUseProgramObjectARB(0);
+    }
+    support = Support::No;
+    currentProgram = 0;
+}
+
+void forgetShaderPrograms() { currentProgram = 0; }
 
 bool readShaderSourceFile(const char* fileName, char* buffer, long limit) {
     std::FILE* file = std::fopen(fileName, "r");

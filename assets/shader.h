@@ -13,8 +13,13 @@ extern char shaderSourceBuffer[kMaxShaderSourceLength + 1];
 // offered. Decided once, with the context current.
 bool checkShaderObjectSupport();
 // Makes checkShaderObjectSupport() false for the rest of the run, as on a driver
-// without the extensions.
+// without the extensions. A program left current is unbound first, so the
+// passes that follow draw with the fixed-function pipeline.
 void disableShaderObjects();
+// Forgets which program is current, without a GL call. For whoever destroys
+// the context (call it before platformDestroyWindow): the programs went with
+// it, and a new context starts with none current.
+void forgetShaderPrograms();
 
 // Reads a text file of at most `limit` characters into buffer (which holds
 // limit + 1 bytes) and zero-terminates it. False when the file cannot be

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "assets/shader.h"
 #include "platform/gl_api.h"
 #include "platform/platform.h"
 #include "tests/bmp_bytes.h"
@@ -35,6 +36,15 @@ void ensureHeadlessContext() {
         FAIL() << "cannot enter " << dataDir();
     }
     ready = true;
+}
+
+void replaceHeadlessContext() {
+    ensureHeadlessContext();
+    forgetShaderPrograms();
+    platformDestroyWindow();
+    if (!platformCreateWindow("Marivelle", kFrameWidth, kFrameHeight)) {
+        FAIL() << "headless context: " << platformGetLastError();
+    }
 }
 
 std::string enterScratchDataDir(const std::vector<std::string>& filesToCopy) {

@@ -15,6 +15,10 @@ constexpr int kFrameHeight = 600;
 // Creates the context once (aborting the test on failure) and enters the
 // folder given by MARIVELLE_TEST_DATA_DIR, where the data files lie.
 void ensureHeadlessContext();
+// Destroys the context and creates a fresh one, as a program that closes its
+// window and opens another does (the GL objects made so far go with the old
+// one).
+void replaceHeadlessContext();
 // Changes into a fresh empty folder and copies the named data files into it,
 // so a test can run the set-up with files left out or replaced.
 std::string enterScratchDataDir(const std::vector<std::string>& filesToCopy);

@@ -148,4 +148,51 @@ TEST_F(ShaderTest, WithoutShaderObjectsEveryProgramIsZero) {
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
+// The uploads skip GL while no program is current, trusting useProgram's
+// record of it; the record must not outlive the context that held the
+// program. In the new context nothing is current: an upload must not reach GL
+// (it would raise GL_INVALID_OPERATION), and the same program built again,
+// most likely under the same handle, must really be bound.
+TEST_F(ShaderTest, ANewContextStartsWithNoProgramCurrent) {
+    enterScratchDataDir({});
+    writeFile("v.vp", kVertex);
+    writeFile("f.fp", kFragment);
+    GLhandleARB first = buildShaderProgram("v.vp", "f.fp");
+    ASSERT_NE(first, 0u);
+    useProgram(first);
+    GLint location = findUniformLocation(first, "lawlColor");
+    ASSERT_NE(location, -1);
+
+    replaceHeadlessContext();
+    ASSERT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
+    const float colour[4] = {1.0f, 0.5f, 0.25f, 1.0f};
+    uploadUniform4fv(location, colour);
+    EXPECT_EQ(drainGlErrors(), 0);
+
+    GLhandleARB again = buildShaderProgram("v.vp", "f.fp");
+    ASSERT_NE(again, 0u);
+    useProgram(again);
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), again);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
+// Turning the shader objects off mid-run leaves no program bound: the passes
+// that follow draw with the fixed-function pipeline, and useProgram(0) can no
+// longer unbind anything.
+TEST_F(ShaderTest, DisablingShaderObjectsUnbindsTheCurrentProgram) {
+    enterScratchDataDir({});
+    writeFile("v.vp", kVertex);
+    writeFile("f.fp", kFragment);
+    GLhandleARB program = buildShaderProgram("v.vp", "f.fp");
+    ASSERT_NE(program, 0u);
+    useProgram(program);
+    ASSERT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), program);
+
+    disableShaderObjects();
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
+    const float colour[4] = {1.0f, 0.5f, 0.25f, 1.0f};
+    uploadUniform4fv(findUniformLocation(program, "lawlColor"), colour);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
 } // namespace

@@ -238,6 +238,6 @@ int main(int argc, char** argv) {
     FrameStats empty = statsOf(timeFrames(options.frames, emptyFrame));
     double instrumented = measurePasses(std::max(2, options.frames / 2));
     report(options, setup, full, empty, instrumented);
-    platformDestroyWindow();
+    closeHeadlessContext();
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "assets/shader.h"
 #include "platform/platform.h"
 
 bool openHeadlessContext(const char* tool, const std::string& dataDir, int width, int height) {
@@ -16,4 +17,9 @@ bool openHeadlessContext(const char* tool, const std::string& dataDir, int width
         return false;
     }
     return true;
+}
+
+void closeHeadlessContext() {
+    forgetShaderPrograms();
+    platformDestroyWindow();
 }

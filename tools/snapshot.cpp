@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     if (options.every == 0) {
         pixels = readFrame(options.width, options.height);
     }
-    platformDestroyWindow();
+    closeHeadlessContext();
     if (options.every == 0 && !writeOrReport(options.out, options.width, options.height, pixels)) {
         return 1;
     }

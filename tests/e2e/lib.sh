@@ -9,6 +9,61 @@ WORK=$(mktemp -d)
 XVFB_PID=""
 APP_PID=""
 
+# How long a wait for something that should happen may take, in seconds of
+# wall-clock time. Generous on purpose: on a machine busy with other tests and
+# builds a step that takes a tenth of a second alone can take many seconds.
+# A wait returns as soon as its condition holds, so only a failure waits this
+# long; the tests' CTest timeout leaves room for it.
+WAIT_SECONDS=60
+
+# Microseconds since the epoch, in the variable CLOCK_US (no subshell).
+read_clock() { CLOCK_US=${EPOCHREALTIME/[.,]/}; }
+
+# Polls a condition until it holds.
+#   wait_until [--while CHECK] [--every SECONDS] DEADLINE COMMAND [ARG...]
+# Runs COMMAND (in this shell, so it may set variables or call fail) every
+# SECONDS of --every (default 0.1) until it succeeds, and then returns 0 at
+# once. Returns 1 once DEADLINE seconds of wall-clock time have passed since
+# the call, COMMAND having run one last time after the deadline, or as soon as
+# the command CHECK fails (what COMMAND waits for can no longer come, e.g. the
+# program ended).
+wait_until() {
+  local check="" every=0.1 deadline_us start_us
+  while [ $# -gt 0 ]; do
+    case "$1" in
+    --while) check=$2; shift 2 ;;
+    --every) every=$2; shift 2 ;;
+    *) break ;;
+    esac
+  done
+  read_clock; start_us=$CLOCK_US
+  deadline_us=$((start_us + $1 * 1000000))
+  shift
+  while :; do
+    "${@}" && return 0
+    read_clock
+    [ "$CLOCK_US" -lt "$deadline_us" ] || return 1
+    if [ -n "$check" ] && ! "$check"; then return 1; fi
+    sleep "$every"
+  done
+}
+
+# Checks that a condition holds throughout a stretch of time.
+#   holds_throughout SECONDS COMMAND [ARG...]
+# Runs COMMAND (in this shell) every tenth of a second for SECONDS of
+# wall-clock time; returns 1 as soon as it fails, 0 when it held every time.
+holds_throughout() {
+  local end_us
+  read_clock; end_us=$((CLOCK_US + $1 * 1000000))
+  shift
+  while :; do
+    "${@}" || return 1
+    read_clock
+    [ "$CLOCK_US" -lt "$end_us" ] || return 0
+    sleep 0.1
+  done
+}
+
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
@@ -24,15 +79,15 @@ fail() {
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; XVFB_ARGS adds options.
+# The server must not reset when its last client leaves: a client that
+# connects during a reset (the program or the window log starting while
+# xdotool or xprop polls) is turned away with "unable to open display".
 start_xvfb() {
   exec 3>"$WORK/display"
   # shellcheck disable=SC2086 # XVFB_ARGS holds extra server options, one word each
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp ${XVFB_ARGS:-} >"$WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset ${XVFB_ARGS:-} >"$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 100); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.1
-  done
+  wait_until "$WAIT_SECONDS" test -s "$WORK/display"
   exec 3>&-
   [ -s "$WORK/display" ] || fail "Xvfb did not start"
   export DISPLAY=":$(cat "$WORK/display")"
@@ -62,19 +117,8 @@ launch_in() {
     wait $!
     echo $? >"$WORK/exit_code"
   ) &
-  for _ in $(seq 50); do [ -s "$WORK/app.pid" ] && break; sleep 0.05; done
+  wait_until "$WAIT_SECONDS" test -s "$WORK/app.pid" || fail "the program was not started: $*"
   APP_PID=$(cat "$WORK/app.pid")
-}
-
-# Polls COMMAND... every 0.2 s until it succeeds or SECONDS pass.
-poll_until() {
-  local seconds=$1 end
-  shift
-  end=$(($(date +%s) + seconds))
-  until "$@"; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.2
-  done
 }
 
 # Starts the program with ARGS in a copy of its data folder.
@@ -84,30 +128,26 @@ start_app_with() {
   launch_in "$WORK/run" "$APP" "$@"
 }
 
-# Waits for a window with this exact name; prints its id.
-wait_window() {
-  local name=$1 id=""
-  for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    app_running || return 1
-    sleep 0.1
-  done
-  return 1
+# Prints the id of a shown window with this exact name; false when none is.
+find_window() {
+  local id
+  id=$(xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null | head -n 1)
+  [ -n "$id" ] && echo "$id"
 }
+
+# Waits for a shown window with this exact name while the program runs;
+# prints its id.
+wait_window() { wait_until --while app_running "$WAIT_SECONDS" find_window "$1"; }
 
 app_running() { [ -n "$APP_PID" ] && [ ! -e "$WORK/exit_code" ] && kill -0 "$APP_PID" 2>/dev/null; }
 
-# Waits for the program to end; prints its exit code.
+# Waits for the program to end; prints its exit code, or "timeout".
 wait_exit() {
-  for _ in $(seq 150); do
-    if [ -s "$WORK/exit_code" ]; then
-      cat "$WORK/exit_code"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo timeout
+  if wait_until "$WAIT_SECONDS" test -s "$WORK/exit_code"; then
+    cat "$WORK/exit_code"
+  else
+    echo timeout
+  fi
 }
 
 focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
@@ -164,6 +204,7 @@ viewable_top_windows() {
 
 # True while the window exists and is mapped.
 window_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+window_hidden() { ! window_viewable "$1"; }
 
 # Prints the title of a window as its _NET_WM_NAME and its WM_NAME, one per line.
 window_titles() {
@@ -278,11 +319,35 @@ lit_share() {
   echo $((lit * 100 / total))
 }
 
+# True when VALUE is a whole number no greater than LIMIT (a comparison of
+# pictures that could not be made gives no number).
+at_most() { [[ $1 =~ ^[0-9]+$ ]] && [ "$1" -le "$2" ]; }
+
 # Number of pixels that differ (by more than a little) between two pictures.
 pixels_changed() {
   local diff
   diff=$(/usr/bin/compare -metric AE -fuzz 3% "$1" "$2" null: 2>&1 || true)
   echo "${diff%.*}"
+}
+
+# Waits while the program runs until the window shows a drawn picture, at
+# least MIN_LIT % of it lit, and saves that picture as OUT. The first frames
+# come late on a busy machine.
+#   wait_for_picture WINDOW OUT MIN_LIT
+wait_for_picture() { wait_until --while app_running --every 0.5 "$WAIT_SECONDS" picture_lit "$@"; }
+
+picture_lit() { screenshot "$1" "$2" 2>/dev/null && [ "$(lit_share "$2")" -ge "$3" ]; }
+
+# Waits while the program runs until the window's picture differs from the
+# picture REFERENCE in at least MIN_PIXELS pixels, and saves it as OUT.
+#   wait_for_change WINDOW REFERENCE OUT MIN_PIXELS
+wait_for_change() { wait_until --while app_running --every 0.5 "$WAIT_SECONDS" picture_changed "$@"; }
+
+picture_changed() {
+  local changed
+  screenshot "$1" "$3" 2>/dev/null || return 1
+  changed=$(pixels_changed "$2" "$3")
+  [[ $changed =~ ^[0-9]+$ ]] && [ "$changed" -ge "$4" ]
 }
 
 # Resident memory of a process in kB.
@@ -293,13 +358,16 @@ resident_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
 # before start_app; the logger ends with the server.
 start_window_log() {
   xev -root -event substructure -event property >"$WORK/windows.log" 2>&1 &
+  WINDOW_LOG_PID=$!
   # Ready once it reports a property change of the root window.
-  for _ in $(seq 50); do
-    xprop -root -f _E2E_WINDOW_LOG 8s -set _E2E_WINDOW_LOG ready 2>/dev/null
-    grep -q "_E2E_WINDOW_LOG" "$WORK/windows.log" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "the window log did not start"
+  wait_until "$WAIT_SECONDS" window_log_reports_a_change ||
+    fail "the window log did not start (xev $(kill -0 "$WINDOW_LOG_PID" 2>/dev/null && echo runs || echo ended)," \
+      "$(wc -l <"$WORK/windows.log") lines logged: $(head -c 300 "$WORK/windows.log" | tr '\n' ' '))"
+}
+
+window_log_reports_a_change() {
+  xprop -root -f _E2E_WINDOW_LOG 8s -set _E2E_WINDOW_LOG ready 2>/dev/null
+  grep -q "_E2E_WINDOW_LOG" "$WORK/windows.log" 2>/dev/null
 }
 
 # Ids of the top-level windows mapped so far, in order, one a line (a window

@@ -12,7 +12,7 @@ make_host_window() {
   local stencil=$1 width=$2 height=$3
   "$MAKE_WINDOW" "$stencil" "$width" "$height" >"$WORK/host.id" 2>"$WORK/host.err" &
   HOST_PID=$!
-  poll_until 30 test -s "$WORK/host.id" || fail "no host window: $(cat "$WORK/host.err")"
+  wait_until 30 test -s "$WORK/host.id" || fail "no host window: $(cat "$WORK/host.err")"
   HOST_WINDOW=$(cat "$WORK/host.id")
 }
 
@@ -49,14 +49,14 @@ window_id_fills_and_follows)
   start_xvfb
   make_host_window 8 500 400
   start_app_with --window-id "$HOST_WINDOW" --fps
-  poll_until 30 host_filled 500x400 || fail "the picture does not fill the window (quarters lit:$LAST_QUARTERS %)"
+  wait_until 30 host_filled 500x400 || fail "the picture does not fill the window (quarters lit:$LAST_QUARTERS %)"
   echo "500x400 window: quarters lit$LAST_QUARTERS %"
   expect_no_window_of_its_own
   xdotool windowsize "$HOST_WINDOW" 720 300
-  poll_until 30 host_filled 720x300 || fail "the picture did not follow the new size (quarters lit:$LAST_QUARTERS %)"
+  wait_until 30 host_filled 720x300 || fail "the picture did not follow the new size (quarters lit:$LAST_QUARTERS %)"
   echo "720x300 window: quarters lit$LAST_QUARTERS %"
   # Thirty frames a second unless told otherwise.
-  poll_until 60 sh -c "[ \$(awk '\$1 >= 27 && \$1 <= 31' '$WORK/app.out' | grep -c .) -ge 2 ]" ||
+  wait_until 60 sh -c "[ \$(awk '\$1 >= 27 && \$1 <= 31' '$WORK/app.out' | grep -c .) -ge 2 ]" ||
     fail "not 30 frames a second: $(awk '{ print $1 }' "$WORK/app.out" | xargs)"
   awk '$1 > 32 { bad = 1 } END { exit bad }' "$WORK/app.out" || fail "more than 30 frames a second"
   app_running || fail "the program ended"
@@ -67,7 +67,7 @@ window_without_stencil)
   start_xvfb
   make_host_window 0 400 300
   start_app_with --window-id "$HOST_WINDOW"
-  poll_until 30 host_filled 400x300 || fail "the picture does not fill the window (quarters lit:$LAST_QUARTERS %)"
+  wait_until 30 host_filled 400x300 || fail "the picture does not fill the window (quarters lit:$LAST_QUARTERS %)"
   sleep 1
   app_running || fail "the program ended"
   [ ! -s "$WORK/app.err" ] || fail "the program wrote to standard error"
@@ -77,13 +77,13 @@ root_window)
   start_xvfb
   make_host_window 8 320 240
   XSCREENSAVER_WINDOW=$HOST_WINDOW start_app_with --root
-  poll_until 30 host_filled 320x240 || fail "--root did not draw into XSCREENSAVER_WINDOW"
+  wait_until 30 host_filled 320x240 || fail "--root did not draw into XSCREENSAVER_WINDOW"
   kill -TERM "$APP_PID"
   [ "$(wait_exit)" = 0 ] || fail "exit code after SIGTERM"
   kill "$HOST_PID"
   start_app_with --root
   screen_lit() { "$IM_IMPORT" -window root "$WORK/root.png" && [ "$(lit_share "$WORK/root.png")" -ge 10 ]; }
-  poll_until 30 screen_lit || fail "--root did not draw on the screen"
+  wait_until 30 screen_lit || fail "--root did not draw on the screen"
   [ -z "$(viewable_top_windows)" ] || fail "a window was mapped: $(viewable_top_windows)"
   ;;
 terminate_and_interrupt)
@@ -91,10 +91,10 @@ terminate_and_interrupt)
   make_host_window 8 320 240
   for signal in TERM INT; do
     start_app_with --window-id "$HOST_WINDOW"
-    poll_until 30 host_filled 320x240 || fail "no picture"
+    wait_until 30 host_filled 320x240 || fail "no picture"
     start=$(date +%s%N)
     kill -"$signal" "$APP_PID"
-    poll_until 30 test -s "$WORK/exit_code" || fail "SIG$signal did not end the program"
+    wait_until 30 test -s "$WORK/exit_code" || fail "SIG$signal did not end the program"
     took=$((($(date +%s%N) - start) / 1000000))
     echo "SIG$signal: ended with $(cat "$WORK/exit_code") after $took ms"
     [ "$(cat "$WORK/exit_code")" = 0 ] || fail "exit status after SIG$signal"
@@ -103,9 +103,9 @@ terminate_and_interrupt)
   # The owner destroys the window while frames are being drawn into it: the
   # program ends as after a close request, with no X error.
   start_app_with --window-id "$HOST_WINDOW"
-  poll_until 30 host_filled 320x240 || fail "no picture"
+  wait_until 30 host_filled 320x240 || fail "no picture"
   kill "$HOST_PID"
-  poll_until 30 test -s "$WORK/exit_code" || fail "the program went on after its window was destroyed"
+  wait_until 30 test -s "$WORK/exit_code" || fail "the program went on after its window was destroyed"
   [ "$(cat "$WORK/exit_code")" = 0 ] || fail "exit status $(cat "$WORK/exit_code") after the window went"
   [ ! -s "$WORK/app.err" ] || fail "the program wrote to standard error after its window went"
   ;;

@@ -10,7 +10,7 @@ SCREEN_RECT="0 0 1280 1024"
 # Starts openbox and waits until it has taken the screen.
 start_window_manager() {
   openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
-  poll_until 60 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+  wait_until 60 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
     fail "openbox did not start"
 }
 
@@ -34,8 +34,8 @@ corner_drawn() {
 # Checks that the window covers the screen and that the picture fills it.
 expect_covers_screen() {
   local wid=$1 how=$2
-  poll_until 30 rect_is "$wid" "$SCREEN_RECT" || fail "$how: the window is at $(window_rect "$wid"), not covering the screen"
-  poll_until 30 corner_drawn || fail "$how: the picture does not reach the top-right corner ($LAST_CORNER_LIT % lit)"
+  wait_until 30 rect_is "$wid" "$SCREEN_RECT" || fail "$how: the window is at $(window_rect "$wid"), not covering the screen"
+  wait_until 30 corner_drawn || fail "$how: the picture does not reach the top-right corner ($LAST_CORNER_LIT % lit)"
   echo "$how: covers the screen, $LAST_CORNER_LIT % of its top-right corner lit"
 }
 
@@ -54,13 +54,13 @@ check_fullscreen_key() {
   start_app_with
   wid=$(wait_window Marivelle) || fail "no window"
   focus "$wid"
-  poll_until 30 sh -c "xwininfo -id $wid | grep -q 'Width: 800'" || fail "the window is not 800 wide"
+  wait_until 30 sh -c "xwininfo -id $wid | grep -q 'Width: 800'" || fail "the window is not 800 wide"
   sleep 0.5
   before=$(window_rect "$wid")
   xdotool key --window "$wid" F11
   expect_covers_screen "$wid" "F11"
   xdotool key --window "$wid" F11
-  poll_until 30 rect_is "$wid" "$before" || fail "F11 again left the window at $(window_rect "$wid"), not $before"
+  wait_until 30 rect_is "$wid" "$before" || fail "F11 again left the window at $(window_rect "$wid"), not $before"
   echo "F11 again: back at $before"
   focus "$wid"
   xdotool key --window "$wid" alt+Return
@@ -113,7 +113,7 @@ frame_cap)
   # The rate must reach 20 in some seconds (a busy machine may slow a few) and
   # never pass it.
   in_range() { [ "$(awk '$1 >= 18 && $1 <= 22 { n++ } END { print n + 0 }' "$WORK/app.out")" -ge 2 ]; }
-  poll_until 90 in_range || fail "fewer than two seconds at 18 to 22 frames: $(awk '{ print $1 }' "$WORK/app.out" | xargs)"
+  wait_until 90 in_range || fail "fewer than two seconds at 18 to 22 frames: $(awk '{ print $1 }' "$WORK/app.out" | xargs)"
   echo "frames a second: $(awk '{ print $1 }' "$WORK/app.out" | xargs)"
   awk '$1 > 22.5 { bad = 1 } END { exit bad }' "$WORK/app.out" || fail "the cap of 20 was exceeded"
   grep -v -q -E '^[0-9]+\.[0-9] fps$' "$WORK/app.out" && fail "standard output holds other lines"

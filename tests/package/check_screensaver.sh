@@ -35,11 +35,11 @@ start_xvfb
 as_user xscreensaver -no-splash -log "$log" >"$WORK/daemon.out" 2>&1 &
 daemon=$!
 # The daemon is ready once it answers a command.
-poll_until 60 as_user xscreensaver-command -version >/dev/null 2>&1 || fail "xscreensaver did not start: $(cat "$WORK/daemon.out" "$log" 2>/dev/null | tail -n 5)"
+wait_until 60 as_user xscreensaver-command -version >/dev/null 2>&1 || fail "xscreensaver did not start: $(cat "$WORK/daemon.out" "$log" 2>/dev/null | tail -n 5)"
 as_user xscreensaver-command -select 1 >/dev/null || fail "xscreensaver-command -select 1 failed"
 
 forked() { grep -m 1 'forked ".*marivelle --root" in pid' "$log" 2>/dev/null; }
-poll_until 60 forked || fail "the daemon did not start the hack: $(tail -n 5 "$log")"
+wait_until 60 forked || fail "the daemon did not start the hack: $(tail -n 5 "$log")"
 line=$(forked)
 hack_pid=$(echo "$line" | sed -n 's/.* in pid \([0-9]*\) on window.*/\1/p')
 saver_window=$(echo "$line" | sed -n 's/.* on window \(0x[0-9a-f]*\).*/\1/p')
@@ -50,7 +50,7 @@ echo "daemon: $line"
 shot_lit() {
   "$IM_IMPORT" -window root "$WORK/first.png" 2>/dev/null && LAST_LIT=$(lit_share "$WORK/first.png") && [ "$LAST_LIT" -ge 20 ]
 }
-poll_until 60 shot_lit || fail "the screen shows no aquarium (${LAST_LIT:-0} % lit)"
+wait_until 60 shot_lit || fail "the screen shows no aquarium (${LAST_LIT:-0} % lit)"
 # A second later the picture has moved; a busy machine may take longer to
 # draw a full-screen frame, so look again for a while before calling it still.
 moved() {
@@ -58,7 +58,7 @@ moved() {
   "$IM_IMPORT" -window root "$WORK/second.png" 2>/dev/null &&
     LAST_CHANGED=$(pixels_changed "$WORK/first.png" "$WORK/second.png") && [ "$LAST_CHANGED" -ge 1000 ]
 }
-poll_until 30 moved || fail "the picture did not move (${LAST_CHANGED:-0} pixels changed)"
+wait_until 30 moved || fail "the picture did not move (${LAST_CHANGED:-0} pixels changed)"
 echo "screen: $LAST_LIT % lit, $LAST_CHANGED pixels changed in a second"
 kill -0 "$hack_pid" 2>/dev/null || fail "the hack (pid $hack_pid) is not running"
 
@@ -80,7 +80,7 @@ start=$(date +%s%N)
 # A hack whose daemon has gone is reparented, and may stay a zombie until its
 # new parent reaps it: it has ended all the same.
 hack_ended() { ! grep -q -v '^[^)]*) Z' "/proc/$hack_pid/stat" 2>/dev/null; }
-poll_until 30 hack_ended || fail "the hack is still running"
+wait_until 30 hack_ended || fail "the hack is still running"
 took=$((($(date +%s%N) - start) / 1000000))
 echo "the hack ended $took ms after -deactivate"
 [ "$took" -le 2000 ] || fail "the hack took $took ms to end"
