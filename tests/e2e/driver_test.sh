@@ -23,11 +23,9 @@ gl_2_0_draws)
   start_app
   wid=$(wait_window Marivelle) || fail "no window with an OpenGL 2.0 driver"
   focus "$wid"
-  sleep 1
-  screenshot "$wid" "$WORK/frame.png"
-  lit=$(lit_share "$WORK/frame.png")
+  window_lit() { screenshot "$wid" "$WORK/frame.png" && lit=$(lit_share "$WORK/frame.png") && [ "$lit" -ge 5 ]; }
+  wait_until "$WAIT_SECONDS" window_lit || fail "the window is dark (${lit:-0} % lit)"
   echo "OpenGL 2.0: $lit % of the window lit"
-  [ "$lit" -ge 5 ] || fail "the window is dark ($lit % lit)"
   xdotool key --window "$wid" Escape
   code=$(wait_exit)
   [ "$code" = 0 ] || fail "exit code after Escape: $code"
