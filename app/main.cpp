@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     }
     bool screensaver = checkScreensaverMode(options);
     if (screensaver && !checkWindowBuffers()) {
-        platformDestroyWindow();
+        closeWindow();
         return kExitFailure;
     }
     initScene();
