@@ -110,12 +110,11 @@ if [ -z "${FRESH_CHECK_WORK:-}" ]; then
     unshare --mount --propagation private --pid --fork --kill-child=SIGTERM \
     bash "$0" &
   unshared=$!
-  # Prints the id of the first child of process $1.
-  child_of() {
+  # Prints the ids of the children of process $1.
+  children_of() {
     local f stat fields
     if [ -r "/proc/$1/task/$1/children" ]; then
-      read -r -a fields <"/proc/$1/task/$1/children" || true
-      [ -n "${fields[0]:-}" ] && echo "${fields[0]}"
+      cat "/proc/$1/task/$1/children"
       return 0
     fi
     for f in /proc/[0-9]*/stat; do
@@ -124,25 +123,31 @@ if [ -z "${FRESH_CHECK_WORK:-}" ]; then
       if [ "${fields[1]}" = "$1" ]; then
         f=${f#/proc/}
         echo "${f%/stat}"
-        return 0
       fi
     done
   }
+  # The run, seen from here: the child of unshare that runs bash (unshare
+  # may have short-lived children of its own first).
+  bash_exe=$(readlink /proc/$$/exe)
   inner=""
+  inner_started=""
   for _ in $(seq 300); do
-    inner=$(child_of "$unshared")
+    for pid in $(children_of "$unshared"); do
+      if [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$bash_exe" ]; then
+        inner_started=$(start_time "$pid") && inner=$pid && break
+      fi
+    done
     [ -n "$inner" ] && break
     kill -0 "$unshared" 2>/dev/null || break
     sleep 0.1
   done
-  for pid in $unshared $inner; do
-    echo "$pid $(start_time "$pid" || echo gone)" >>"$work/owner"
-  done
+  echo "$unshared $(start_time "$unshared" || echo gone)" >>"$work/owner"
+  [ -z "$inner" ] || echo "$inner $inner_started" >>"$work/owner"
 
   # A signal stops the run: it gets SIGTERM, cleans up, and ends unshare.
   stop() {
     trap '' INT TERM HUP
-    if [ -n "$inner" ]; then
+    if [ -n "$inner" ] && [ "$(start_time "$inner" || true)" = "$inner_started" ]; then
       kill -TERM "$inner" 2>/dev/null || true
     else
       kill -KILL "$unshared" 2>/dev/null || true
