@@ -117,6 +117,7 @@ for phase in "${phases[@]}"; do
     [ "$phase" != packages ] || sleep 30
     ns_mounts=$(count_under "/proc/$inner/mountinfo" "$work")
     host_under=$(count_under /proc/self/mountinfo "$work")
+    signalled=$SECONDS
     case "$signal" in
     TERM) kill -TERM "$run_pid" ;;
     KILL) kill -KILL "$run_pid" ;;
@@ -126,6 +127,7 @@ for phase in "${phases[@]}"; do
     wait "$run_pid" 2>/dev/null && code=0 || code=$?
     # After a signal to the script alone, the run cleans up on its own.
     [ "$signal" = KILL-ALL ] || poll 300 test ! -d "$work" || true
+    took=$((SECONDS - signalled))
     after=$(host_mounts)
     same=yes
     if [ "$before" != "$after" ]; then
@@ -135,13 +137,13 @@ for phase in "${phases[@]}"; do
     [ ! -d "$work" ] || left="yes ($work)"
     procs=no
     ! group_alive || procs=yes
-    rows+=("$row | $ns_mounts | $host_under | $same ($(echo "$after" | grep -c .) mounts) | $left | $procs | $code")
+    rows+=("$row | $ns_mounts | $host_under | $same ($(echo "$after" | grep -c .) mounts) | $left | $procs | $code | $took s")
     echo "interrupt-check: $phase, $signal: ${rows[-1]#"$row | "}" >&2
   done
 done
 
 echo
-echo "phase signal | mounts in the run's namespace at the signal | of them seen by the host | host mounts unchanged | work folder left | processes left | exit"
+echo "phase signal | mounts in the run's namespace at the signal | of them seen by the host | host mounts unchanged | work folder left | processes left | exit | signal to end"
 printf '%s\n' "${rows[@]}"
 leftover=$(ls -d /var/tmp/marivelle-fresh.* 2>/dev/null || true)
 echo "folders under /var/tmp now: ${leftover:-none}"
