@@ -311,9 +311,9 @@ seconds() { date +%s; }
 # failure fails the check.
 check_package() {
   must "make package failed" in_root "$root" "cd $src && make package" || return
-  must "lintian and desktop-file-utils could not be installed" \
-    retry in_root "$root" "apt-get install -y -qq --no-install-recommends lintian desktop-file-utils >/dev/null" ||
-    return
+  must "lintian, desktop-file-utils and appstream could not be installed" \
+    retry in_root "$root" \
+    "apt-get install -y -qq --no-install-recommends lintian desktop-file-utils appstream >/dev/null" || return
   local deb
   deb=$(cd "$root$src/build" && ls marivelle_*.deb) || {
     echo "make package made no marivelle_*.deb" >"$work/package-failure"
@@ -326,6 +326,12 @@ check_package() {
   echo "-- desktop-file-validate"
   must "the menu entry is not valid" in_root "$root" "desktop-file-validate $src/packaging/marivelle.desktop" ||
     return
+  # No errors and no warnings; infos may stand (the id's top-level domain is
+  # a reserved one that the validator does not know).
+  echo "-- appstreamcli validate"
+  must "the AppStream metadata has errors or warnings" in_root "$root" \
+    "out=\$(appstreamcli validate --no-net $src/packaging/example.marivelle.marivelle.metainfo.xml) &&
+     echo \"\$out\" && ! echo \"\$out\" | grep -q '^[EW]:'" || return
 
   local root2=$work/root2
   echo "-- a second bare root with the package alone"
@@ -333,7 +339,8 @@ check_package() {
   must "cannot copy the package and its checks into the second root" mkdir -p "$root2/check" || return
   must "cannot copy the package and its checks into the second root" \
     cp "$root$src/build/$deb" "$root$src/tests/e2e/lib.sh" "$root$src/tests/package/check_loadable.sh" \
-    "$root$src/tests/package/check_installed.sh" "$root2/check/" || return
+    "$root$src/tests/package/check_installed.sh" "$root$src/tests/package/check_screensaver.sh" \
+    "$root2/check/" || return
   must "cannot mount /proc, /sys, /dev and /tmp into the second root" mount_root "$root2" || return
   must "apt-get could not install the package alone" \
     retry in_root "$root2" "apt-get update -qq && apt-get install -y -qq /check/$deb >/dev/null" || return
@@ -342,7 +349,10 @@ check_package() {
     in_root "$root2" "bash /check/check_loadable.sh" || return
   echo "-- the test tools, and the package as a user meets it"
   must "the test tools could not be installed next to the package" retry in_root "$root2" \
-    "apt-get install -y -qq --no-install-recommends xvfb xdotool x11-utils imagemagick >/dev/null" || return
+    "apt-get install -y -qq --no-install-recommends xvfb xdotool x11-utils imagemagick xscreensaver xscreensaver-gl >/dev/null" ||
+    return
+  echo "-- the installed hack under the xscreensaver daemon"
+  must "the hack failed under the xscreensaver daemon" in_root "$root2" "bash /check/check_screensaver.sh" || return
   must "the installed package failed its checks" in_root "$root2" "bash /check/check_installed.sh" || return
 }
 
