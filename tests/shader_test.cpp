@@ -153,13 +153,25 @@ TEST_F(ShaderTest, WithoutShaderObjectsEveryProgramIsZero) {
 // program. In the new context nothing is current: an upload must not reach GL
 // (it would raise GL_INVALID_OPERATION), and the same program built again,
 // most likely under the same handle, must really be bound.
-TEST_F(ShaderTest, ANewContextStartsWithNoProgramCurrent) {
+namespace {
+
+// Builds the test pair in a scratch folder and makes it current; 0 on failure.
+GLhandleARB buildAndUseTestProgram() {
     enterScratchDataDir({});
     writeFile("v.vp", kVertex);
     writeFile("f.fp", kFragment);
-    GLhandleARB first = buildShaderProgram("v.vp", "f.fp");
+    GLhandleARB program = buildShaderProgram("v.vp", "f.fp");
+    if (program != 0) {
+        useProgram(program);
+    }
+    return program;
+}
+
+} // namespace
+
+TEST_F(ShaderTest, ANewContextStartsWithNoProgramCurrent) {
+    GLhandleARB first = buildAndUseTestProgram();
     ASSERT_NE(first, 0u);
-    useProgram(first);
     GLint location = findUniformLocation(first, "lawlColor");
     ASSERT_NE(location, -1);
 
@@ -180,12 +192,8 @@ TEST_F(ShaderTest, ANewContextStartsWithNoProgramCurrent) {
 // that follow draw with the fixed-function pipeline, and useProgram(0) can no
 // longer unbind anything.
 TEST_F(ShaderTest, DisablingShaderObjectsUnbindsTheCurrentProgram) {
-    enterScratchDataDir({});
-    writeFile("v.vp", kVertex);
-    writeFile("f.fp", kFragment);
-    GLhandleARB program = buildShaderProgram("v.vp", "f.fp");
+    GLhandleARB program = buildAndUseTestProgram();
     ASSERT_NE(program, 0u);
-    useProgram(program);
     ASSERT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), program);
 
     disableShaderObjects();
