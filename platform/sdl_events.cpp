@@ -141,17 +141,16 @@ bool platformPollEvent(PlatformEvent* event) {
     }
     // A window another program owns can go at any time; then there is
     // nothing left to draw into, as after a close request.
-    int realWidth = 0;
-    int realHeight = 0;
-    if (sdlWindowIsForeign && !readX11WindowSize(sdlWindow, &realWidth, &realHeight)) {
+    int width = 0;
+    int height = 0;
+    if (!sdlWindowIsForeign) {
+        platformGetDrawableSize(&width, &height);
+    } else if (!readX11WindowSize(sdlWindow, &width, &height)) {
         *event = PlatformEvent{};
         event->type = PLATFORM_EVENT_CLOSE;
         return true;
     }
     nextSizeCheck = now + kSizeCheckMilliseconds;
-    int width = 0;
-    int height = 0;
-    platformGetDrawableSize(&width, &height);
     bool changed = reportedWidth >= 0 && (width != reportedWidth || height != reportedHeight);
     reportedWidth = width;
     reportedHeight = height;

@@ -34,10 +34,10 @@ bool platformAttachWindow(uint64_t windowId) {
     }
     char why[256];
     unsigned long window = 0;
+    if (windowId > 0xffffffffu) {
+        std::snprintf(why, sizeof why, "0x%llx is not an X window id", static_cast<unsigned long long>(windowId));
+    }
     if (windowId > 0xffffffffu || !resolveX11Window(static_cast<unsigned long>(windowId), &window, why, sizeof why)) {
-        if (windowId > 0xffffffffu) {
-            std::snprintf(why, sizeof why, "0x%llx is not an X window id", static_cast<unsigned long long>(windowId));
-        }
         setPlainError(why);
         SDL_Quit();
         return false;

@@ -43,6 +43,21 @@ Display* findX11Display(SDL_Window* window, Window* xid) {
     return info.info.x11.display;
 }
 
+// Runs REQUESTS with X errors recorded, waits for the server to answer them
+// and tells whether any failed. An outer trap's record is kept as it was.
+template <typename Requests>
+bool checkRequestsFail(Display* display, Requests requests) {
+    ErrorHandler previous = XSetErrorHandler(recordX11Error);
+    bool earlier = trapped;
+    trapped = false;
+    requests();
+    XSync(display, False);
+    bool failed = trapped;
+    trapped = earlier;
+    XSetErrorHandler(previous);
+    return failed;
+}
+
 } // namespace
 
 void beginX11ErrorTrap() {
@@ -114,11 +129,9 @@ bool readX11WindowSize(SDL_Window* window, int* width, int* height) {
     if (display == nullptr) {
         return false;
     }
-    beginX11ErrorTrap();
     XWindowAttributes attributes;
-    Status ok = XGetWindowAttributes(display, xid, &attributes);
-    char ignored[8];
-    bool failed = endX11ErrorTrap(window, ignored, sizeof ignored);
+    Status ok = 0;
+    bool failed = checkRequestsFail(display, [&] { ok = XGetWindowAttributes(display, xid, &attributes); });
     if (ok == 0 || failed) {
         return false;
     }
@@ -155,11 +168,11 @@ bool checkX11WindowManager(SDL_Window* window) {
     };
     Window manager = 0;
     Window again = 0;
-    beginX11ErrorTrap();
-    bool named = readWindowProperty(DefaultRootWindow(display), &manager) &&
-                 readWindowProperty(manager, &again) && again == manager;
-    char ignored[8];
-    bool failed = endX11ErrorTrap(window, ignored, sizeof ignored);
+    bool named = false;
+    bool failed = checkRequestsFail(display, [&] {
+        named = readWindowProperty(DefaultRootWindow(display), &manager) &&
+                readWindowProperty(manager, &again) && again == manager;
+    });
     return named && !failed;
 }
 
@@ -172,13 +185,10 @@ bool resolveX11Window(unsigned long id, unsigned long* resolved, char* why, size
     Window window = id != 0 ? static_cast<Window>(id) : DefaultRootWindow(display);
     // A window id that names nothing, or something other than a window,
     // answers BadWindow or BadDrawable; trapped, it only fails the check.
-    ErrorHandler previous = XSetErrorHandler(recordX11Error);
-    trapped = false;
     XWindowAttributes attributes;
-    Status ok = XGetWindowAttributes(display, window, &attributes);
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    bool exists = ok != 0 && !trapped;
+    Status ok = 0;
+    bool failed = checkRequestsFail(display, [&] { ok = XGetWindowAttributes(display, window, &attributes); });
+    bool exists = ok != 0 && !failed;
     XCloseDisplay(display);
     if (!exists) {
         std::snprintf(why, size, "window 0x%lx does not exist or is not a window", static_cast<unsigned long>(window));
