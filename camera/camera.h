@@ -26,6 +26,10 @@ enum CameraKey {
     KEY_DOWN_ARROW = 40,
 };
 
+// The twelve keys updateCamera polls, in its order.
+constexpr int kFlyingKeys[] = {'W', 'S', 'Q', 'E', 'A', 'D', KEY_UP_ARROW, KEY_DOWN_ARROW, 'F', 'R',
+                               KEY_LEFT_ARROW, KEY_RIGHT_ARROW};
+
 // Reads the camera clock and applies the twelve keys in their fixed order:
 // W S (forward/back), Q E (slide left/right), A D (yaw), Up Down (rise/sink),
 // F R (pitch), Left Right (roll). Each key acts on the pose the previous left.

@@ -21,10 +21,8 @@ float swing(float seconds, float low, float high, float period, float phase) {
 // The flying keys of updateCamera. Each poll also clears a tap latched since
 // the previous frame, which is what ends the tour.
 bool checkFlyingKey() {
-    static const int keys[] = {'W', 'S', 'Q', 'E', 'A', 'D', 'F', 'R',
-                               KEY_LEFT_ARROW, KEY_UP_ARROW, KEY_RIGHT_ARROW, KEY_DOWN_ARROW};
     bool any = false;
-    for (int key : keys) {
+    for (int key : kFlyingKeys) {
         any |= platformIsKeyPressed(key);
     }
     return any;
