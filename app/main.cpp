@@ -34,26 +34,22 @@ bool drawingOffscreen = false;
 // Opens the program's window, or in screensaver mode takes the one it is
 // given. False after printing why not.
 bool openWindow() {
+    bool opened = false;
     if (!checkScreensaverMode(options)) {
-        if (platformCreateWindow("Marivelle", 800, 600)) {
-            return true;
-        }
-        std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
-        return false;
-    }
-    uint64_t id = options.windowId;
-    if (!options.hasWindowId) {
+        opened = platformCreateWindow("Marivelle", 800, 600);
+    } else {
+        uint64_t id = options.windowId;
         const char* named = std::getenv("XSCREENSAVER_WINDOW");
-        if (named != nullptr && named[0] != '\0' && !readWindowId(named, &id)) {
+        if (!options.hasWindowId && named != nullptr && named[0] != '\0' && !readWindowId(named, &id)) {
             std::fprintf(stderr, "Marivelle: XSCREENSAVER_WINDOW holds '%s', not a window id\n", named);
             return false;
         }
+        opened = platformAttachWindow(id);
     }
-    if (!platformAttachWindow(id)) {
+    if (!opened) {
         std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
-        return false;
     }
-    return true;
+    return opened;
 }
 
 // A daemon picks the window's visual, and it may have less depth or stencil
