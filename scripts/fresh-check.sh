@@ -6,12 +6,13 @@
 # step. Needs root; CI runs it through .ci/run, contributors as
 # `make fresh-check`.
 #
-# Then it builds the Debian package there and checks it with lintian and
-# desktop-file-validate. It installs the package alone into a second bare root
-# and checks that it brought everything the program loads
-# (tests/package/check_loadable.sh); only then does it add the test tools and
-# check the package as a user meets it (tests/package/check_installed.sh):
-# menu entry, terminal, Escape, purge.
+# Then it builds the Debian package there and checks it with lintian,
+# desktop-file-validate and appstreamcli. It installs the package alone into a
+# second bare root and checks that it brought everything the program loads
+# (tests/package/check_loadable.sh); only then does it add the test tools,
+# run the hack under the xscreensaver daemon
+# (tests/package/check_screensaver.sh) and check the package as a user meets
+# it (tests/package/check_installed.sh): menu entry, terminal, Escape, purge.
 #
 # Prints the time spent building the root, installing the packages, running
 # the tests and checking the package. A network failure of mmdebstrap or apt
