@@ -45,5 +45,6 @@ bool countFrame(FrameRateMeter& meter, int64_t now, double* rate) {
     *rate = static_cast<double>(meter.frames) * static_cast<double>(second) / static_cast<double>(elapsed);
     meter.windowStart = now;
     meter.frames = 0;
+    meter.lastRate = *rate;
     return true;
 }

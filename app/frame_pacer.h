@@ -20,6 +20,7 @@ struct FrameRateMeter {
     bool started = false;
     int64_t windowStart = 0;
     int frames = 0;
+    double lastRate = 0.0;  // the rate of the latest window to end; 0 before the first
 };
 
 // Counts one frame at counter value NOW; true, with the frames a second of

@@ -1,7 +1,8 @@
 // Marivelle: a real-time 3D aquarium. One window, one frame per pass of the
 // event loop, until Escape or a close request. The command line (options.h)
-// adds fullscreen, the tour, a frame cap, a frame-rate report and the
-// screensaver mode, which draws into a window another program gives.
+// adds fullscreen, the tour, a frame cap, a frame-rate report, the frame rate
+// drawn over the picture, the number of fish, the speed of every motion and
+// the screensaver mode, which draws into a window another program gives.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,6 +16,8 @@
 #include "camera/tour.h"
 #include "platform/gl_api.h"
 #include "platform/platform.h"
+#include "scene/fish.h"
+#include "scene/fps_overlay.h"
 #include "scene/frame.h"
 #include "scene/requirements.h"
 #include "scene/setup.h"
@@ -105,13 +108,17 @@ void renderOnePaint() {
     waitForFrameSlot(pacer);
     updateTourOrCamera();
     renderFrame();
+    if (options.fpsOverlay && meter.lastRate > 0.0) {
+        drawFpsOverlay(meter.lastRate);
+    }
     if (drawingOffscreen) {
         presentOffscreenFrame();
     }
     reportGlErrors();
     platformSwapBuffers();
     double rate = 0.0;
-    if (options.showFps && countFrame(meter, platformReadCounter(), &rate)) {
+    bool measuring = options.showFps || options.fpsOverlay;
+    if (measuring && countFrame(meter, platformReadCounter(), &rate) && options.showFps) {
         std::printf("%.1f fps\n", rate);
         std::fflush(stdout);
     }
@@ -170,6 +177,7 @@ int main(int argc, char** argv) {
         closeWindow();
         return kExitFailure;
     }
+    fishCount = options.fish;
     initScene();
     // A screensaver always tours, and no key can stop it: it reads none.
     if (options.tour || screensaver) {

@@ -19,6 +19,11 @@ const char kHelp[] =
     "  --max-fps N    draw at most N frames a second (1 to 1000), sleeping\n"
     "                 between frames\n"
     "  --fps          print the frame rate once a second on standard output\n"
+    "  --show-fps     draw the frame rate of the last second in the picture's\n"
+    "                 top left corner\n"
+    "  --fish N       N fish in the tank (1 to 500; 50 without the option)\n"
+    "  --speed X      every motion X times as fast (0.25 to 4; 1 without the\n"
+    "                 option), the tour and the flying keys included\n"
     "  --root         screensaver mode: draw into the window named by\n"
     "                 XSCREENSAVER_WINDOW, or the whole screen, flying the tour\n"
     "                 at 30 frames a second unless --max-fps says otherwise\n"
@@ -33,9 +38,9 @@ CommandLine refuse(std::string* text, const std::string& problem) {
     return CommandLine::Wrong;
 }
 
-// A whole number from 1 to kMaxFpsLimit written in plain decimal digits;
-// anything else (signs, exponents, blanks, overflow) is refused.
-bool readFrameRate(const char* value, int* rate) {
+// A whole number from LOW to HIGH written in plain decimal digits, at most
+// four of them; anything else (signs, exponents, blanks, overflow) is refused.
+bool readWholeNumber(const char* value, int low, int high, int* number) {
     size_t digits = std::strlen(value);
     if (digits == 0 || digits > 4) {
         return false;
@@ -47,14 +52,77 @@ bool readFrameRate(const char* value, int* rate) {
         }
         n = n * 10 + (value[i] - '0');
     }
-    if (n < 1 || n > kMaxFpsLimit) {
+    if (n < low || n > high) {
         return false;
     }
-    *rate = n;
+    *number = n;
     return true;
 }
 
+// The options that take a value: what the value is, for the one line that
+// refuses a missing or bad one.
+struct ValueOption {
+    const char* name;
+    const char* needs;    // "needs ..."
+    const char* isNot;    // "'VALUE' is not ..."
+};
+
+const ValueOption kValueOptions[] = {
+    {"--window-id", "a window id", "a window id"},
+    {"--max-fps", "a number of frames a second", "a frame rate from 1 to 1000"},
+    {"--fish", "a number of fish", "a number of fish from 1 to 500"},
+    {"--speed", "a speed factor", "a speed factor from 0.25 to 4"},
+};
+
+// Reads VALUE into the option that NAME names; false when it is not valid.
+bool readValue(const std::string& name, const char* value, AppOptions* options) {
+    if (name == "--window-id") {
+        options->hasWindowId = readWindowId(value, &options->windowId);
+        return options->hasWindowId;
+    }
+    if (name == "--max-fps") {
+        return readWholeNumber(value, 1, kMaxFpsLimit, &options->maxFps);
+    }
+    if (name == "--fish") {
+        return readFishCount(value, &options->fish);
+    }
+    return readSpeed(value, &options->speed);
+}
+
 } // namespace
+
+bool readFishCount(const char* text, int* count) { return readWholeNumber(text, 1, kMaxFishOption, count); }
+
+bool readSpeed(const char* text, double* speed) {
+    // The screensaver settings write the slider's value with the user's
+    // decimal separator, which may be a comma.
+    double whole = 0.0;
+    double fraction = 0.0;
+    double scale = 1.0;
+    bool point = false;
+    int digits = 0;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if ((*c == '.' || *c == ',') && !point) {
+            point = true;
+        } else if (*c >= '0' && *c <= '9' && digits < 12) {
+            ++digits;
+            if (point) {
+                scale *= 10.0;
+                fraction = fraction * 10.0 + (*c - '0');
+            } else {
+                whole = whole * 10.0 + (*c - '0');
+            }
+        } else {
+            return false;
+        }
+    }
+    double value = whole + fraction / scale;
+    if (digits == 0 || value < kMinSpeed || value > kMaxSpeed) {
+        return false;
+    }
+    *speed = value;
+    return true;
+}
 
 bool readWindowId(const char* text, uint64_t* id) {
     bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -100,9 +168,15 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             value = argv[i] + equals + 1;
         }
         if (name == "--help" || name == "--version" || name == "--fullscreen" || name == "--tour" ||
-            name == "--fps" || name == "--root") {
+            name == "--fps" || name == "--show-fps" || name == "--root") {
             if (value != nullptr) {
                 return refuse(text, "option '" + name + "' takes no value");
+            }
+        }
+        const ValueOption* valued = nullptr;
+        for (const ValueOption& option : kValueOptions) {
+            if (name == option.name) {
+                valued = &option;
             }
         }
         if (name == "--help") {
@@ -119,24 +193,21 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             options->tour = true;
         } else if (name == "--fps") {
             options->showFps = true;
+        } else if (name == "--show-fps") {
+            options->fpsOverlay = true;
         } else if (name == "--root") {
             options->root = true;
-        } else if (name == "--window-id" || name == "--max-fps") {
+        } else if (valued != nullptr) {
             // The value follows as the next argument unless given after '='.
-            bool ids = name == "--window-id";
             if (value == nullptr && i + 1 >= argc) {
-                return refuse(text, "option '" + name + "' needs " +
-                                        (ids ? "a window id" : "a number of frames a second"));
+                return refuse(text, "option '" + name + "' needs " + valued->needs);
             }
             if (value == nullptr) {
                 value = argv[++i];
             }
-            bool read = ids ? readWindowId(value, &options->windowId) : readFrameRate(value, &options->maxFps);
-            if (!read) {
-                return refuse(text, "'" + std::string(value) + "' is not " +
-                                        (ids ? "a window id" : "a frame rate from 1 to 1000") + " for '" + name + "'");
+            if (!readValue(name, value, options)) {
+                return refuse(text, "'" + std::string(value) + "' is not " + valued->isNot + " for '" + name + "'");
             }
-            options->hasWindowId |= ids;
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
             return refuse(text, "unknown option '" + name + "'");
         } else {

@@ -9,6 +9,9 @@ struct AppOptions {
     bool tour = false;        // --tour: the camera flies itself
     int maxFps = 0;           // --max-fps N: at most N frames a second; 0 for no cap
     bool showFps = false;     // --fps: print each second's frame rate on standard output
+    int fish = 50;            // --fish N: the number of fish, 1 to 500
+    double speed = 1.0;       // --speed X: every motion X times as fast, 0.25 to 4
+    bool fpsOverlay = false;  // --show-fps: draw each second's frame rate in a corner
     // Screensaver mode: draw into a window another program gives. --window-id
     // names it; --root names $XSCREENSAVER_WINDOW, or the root window.
     bool root = false;
@@ -26,12 +29,22 @@ enum class CommandLine {
 };
 
 constexpr int kMaxFpsLimit = 1000;
+constexpr int kMaxFishOption = 500;
+constexpr double kMinSpeed = 0.25;
+constexpr double kMaxSpeed = 4.0;
 // The frame cap in screensaver mode when --max-fps names none.
 constexpr int kScreensaverFps = 30;
 
 // Reads an X window id as the screensaver daemons write it: hexadecimal with
 // 0x, or decimal; not 0, at most 32 bits, nothing else around it.
 bool readWindowId(const char* text, uint64_t* id);
+
+// Reads a number of fish: a whole number from 1 to kMaxFishOption in plain
+// decimal digits.
+bool readFishCount(const char* text, int* count);
+// Reads a speed factor from kMinSpeed to kMaxSpeed in plain decimal notation
+// (digits with at most one '.' or ','; no sign, exponent or blanks).
+bool readSpeed(const char* text, double* speed);
 
 // Reads the long options in the GNU style (`--max-fps N` or `--max-fps=N`),
 // in order; the first --help, --version or error decides. TEXT receives what

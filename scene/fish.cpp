@@ -9,7 +9,8 @@
 #include "scene/scene_state.h"
 #include "scene/sphere.h"
 
-Fish fishes[fishCount];
+int fishCount = kFirstSchool;
+FishTable fishes;
 
 namespace {
 
@@ -22,12 +23,12 @@ const float* const tailColours[7] = {
     palette.paletteRed,  palette.paletteYellow, palette.paletteBlack,
 };
 
-} // namespace
-
-void initFishes() {
+// Fills records FIRST to LAST - 1, four rand() draws each.
+void fillFishes(int first, int last) {
     float r = scene.tankRadius - 5.0f;
     int k = static_cast<int>(r);
-    for (Fish& fish : fishes) {
+    for (int i = first; i < last; ++i) {
+        Fish& fish = fishes[i];
         float y = static_cast<float>(std::rand() % 25) + 1.5f;
         float z = static_cast<float>(std::rand() % k) - r;
         fish.colourType = std::rand() % 7;
@@ -37,6 +38,12 @@ void initFishes() {
         fish.pose.up = {0.0f, 1.0f, 0.0f};
     }
 }
+
+} // namespace
+
+void initFishes() { fillFishes(0, kFirstSchool); }
+
+void initLaterFishes() { fillFishes(kFirstSchool, fishCount); }
 
 Mat4 stepFish(Fish& fish, float dt) {
     fish.orbitAngle = fish.orbitAngle + fish.speed * 10.0f * dt;

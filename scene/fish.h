@@ -1,6 +1,7 @@
 #pragma once
-// The school: 50 fish circling the tank's vertical axis, each at its own
-// height, distance and speed, drawn from a faceted body, black eyes and a tail.
+// The school: 50 fish by default, 1 to 500 with --fish, circling the tank's
+// vertical axis, each at its own height, distance and speed, drawn from a
+// faceted body, black eyes and a tail.
 #include "camera/vecmath.h"
 
 struct Fish {
@@ -10,14 +11,34 @@ struct Fish {
     int colourType = 0;       // 0 to 6, the body and tail colours
 };
 
-constexpr int fishCount = 50;
+constexpr int kMaxFish = 500;
+// The school the program has always drawn; its records are filled before the
+// bubbles, whatever the count in use.
+constexpr int kFirstSchool = 50;
+
+// The number of fish drawn, 1 to kMaxFish; set before the scene's set-up.
+extern int fishCount;
+
+// The records in static storage. Iterating the table visits the fishCount
+// fish in use.
+struct FishTable {
+    Fish records[kMaxFish];
+    Fish* begin() { return records; }
+    Fish* end() { return records + fishCount; }
+    Fish& operator[](int i) { return records[i]; }
+};
 
 // Zero (but for the default poses) until initFishes fills them; then valid for
 // the whole run.
-extern Fish fishes[fishCount];
+extern FishTable fishes;
 
-// Fills the table with four rand() draws per fish, in table order. Needs tankRadius.
+// Fills the first kFirstSchool records with four rand() draws per fish, in
+// table order, whatever fishCount is, so that the draws after them (the
+// bubbles') do not depend on it. Needs tankRadius.
 void initFishes();
+// Fills records kFirstSchool to fishCount - 1 the same way, continuing the
+// sequence after the bubble table's draws. Needs tankRadius.
+void initLaterFishes();
 // Advances the orbit by dt seconds and orients the fish towards fishTarget;
 // returns its model matrix within the orbiting frame (applied after the
 // rotation by orbitAngle about +Y) and re-normalises the pose afterwards.

@@ -105,4 +105,5 @@ void initScene() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     initFishes();
     initBubbles();
+    initLaterFishes();
 }

@@ -3,6 +3,9 @@
 // set-up with its split. Every timed frame ends with glFinish, so the times
 // are what the rasteriser really spent.
 //   bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose NAME] [--tour] [--json]
+//         [--fish N] [--speed X] [--show-fps]
+// --fish, --speed and --show-fps act as the program's options do; the drawn
+// frame rate is part of the complete frame.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -102,9 +105,13 @@ std::vector<double> timeFrames(int count, void (*frame)()) {
     return ms;
 }
 
+Options options;
+FrameRateMeter meter;
+
 void sceneFrame() {
     updateTourOrCamera();
     renderFrame();
+    drawToolOverlay(options, meter);
 }
 
 void emptyFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT); }
@@ -165,8 +172,10 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
     double passSum = std::accumulate(std::begin(passTotals), std::end(passTotals), 0.0);
     if (o.json) {
         std::printf("{\n  \"cpu\": \"%s\",\n  \"renderer\": \"%s\",\n  \"width\": %d,\n  \"height\": %d,\n"
-                    "  \"frames\": %d,\n  \"pose\": \"%s\",\n",
-                    cpuName().c_str(), renderer, o.width, o.height, o.frames, o.tour ? "tour" : o.pose.c_str());
+                    "  \"frames\": %d,\n  \"pose\": \"%s\",\n  \"fish\": %d,\n  \"speed\": %g,\n"
+                    "  \"show_fps\": %s,\n",
+                    cpuName().c_str(), renderer, o.width, o.height, o.frames, o.tour ? "tour" : o.pose.c_str(), o.fish,
+                    o.speed, o.fpsOverlay ? "true" : "false");
         std::printf("  \"setup_ms\": {\"total\": %.3f, \"caustic_frames\": %.3f, \"height_map\": %.3f, "
                     "\"shaders\": %.3f, \"bmp_textures\": %.3f},\n",
                     setup.totalMs, setup.causticMs, setup.heightMapMs, setup.shadersMs, setup.bmpMs);
@@ -182,8 +191,9 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
                     instrumentedMs);
         return;
     }
-    std::printf("Marivelle benchmark: %dx%d, %d frames after %d warm-up, pose %s\n", o.width, o.height,
-                o.frames, o.warmup, o.tour ? "tour" : o.pose.c_str());
+    std::printf("Marivelle benchmark: %dx%d, %d frames after %d warm-up, pose %s, %d fish, speed %g%s\n", o.width,
+                o.height, o.frames, o.warmup, o.tour ? "tour" : o.pose.c_str(), o.fish, o.speed,
+                o.fpsOverlay ? ", frame rate drawn" : "");
     std::printf("CPU %s; renderer %s\n\n", cpuName().c_str(), renderer);
     std::printf("set-up %8.1f ms on the first run (each step re-run warm: caustic frames %.1f, height map %.1f, shaders %.1f, "
                 "BMP textures %.1f)\n\n",
@@ -215,11 +225,11 @@ bool parse(int argc, char** argv, Options* o) {
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
     Pose pose;
     if (!parse(argc, argv, &options) || !findCameraPose(options.pose.c_str(), &pose)) {
         std::fprintf(stderr,
-                     "usage: bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose %s] [--tour] [--json]\n",
+                     "usage: bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose %s] [--tour] [--json] "
+                     "[--fish N] [--speed X] [--show-fps]\n",
                      cameraPoseNames());
         return 2;
     }
@@ -227,6 +237,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     headlessUseRealTime(true);
+    applySceneOptions(options);
     SetupTimes setup = measureSetup();
     camera = pose;
     if (options.tour) {

@@ -1,10 +1,12 @@
 // Renders the scene headless after a simulated time and writes a PNG.
 //   snapshot OUT.png [--data DIR] [--size WxH] [--time SECONDS] [--frames N]
 //            [--pose start|close|side|top] [--tour] [--every K]
+//            [--fish N] [--speed X] [--show-fps]
 // With --every K it writes every K-th frame instead, as OUT-000.png,
 // OUT-001.png, ... (OUT without its .png), the frames of an animation.
 // With --tour the camera flies the tour from its start instead of keeping the
 // pose, so --time T shows the tour T seconds in.
+// --fish, --speed and --show-fps act as the program's options do.
 // Every clock is driven by a fixed step of time / frames, so the same inputs
 // give the same pixels on the same machine.
 #include <cstdio>
@@ -39,7 +41,7 @@ struct Options : ToolOptions {
 int usage() {
     std::fprintf(stderr,
                  "usage: snapshot OUT.png [--data DIR] [--size WxH] [--time SECONDS] "
-                 "[--frames N] [--pose %s] [--tour] [--every K]\n",
+                 "[--frames N] [--pose %s] [--tour] [--every K] [--fish N] [--speed X] [--show-fps]\n",
                  cameraPoseNames());
     return 2;
 }
@@ -114,6 +116,7 @@ int main(int argc, char** argv) {
     if (!openHeadlessContext("snapshot", options.dataDir, options.width, options.height)) {
         return 1;
     }
+    applySceneOptions(options);
     initScene();
     camera = pose;
     if (options.tour) {
@@ -121,9 +124,11 @@ int main(int argc, char** argv) {
     }
     resizeViewport(options.width, options.height);
     double step = options.seconds / options.frames;
+    FrameRateMeter meter;
     for (int i = 0; i < options.frames; ++i) {
         updateTourOrCamera();
         renderFrame();
+        drawToolOverlay(options, meter);
         if (options.every > 0 && i % options.every == 0 &&
             !writeOrReport(sequenceName(options.out, i / options.every), options.width, options.height,
                            readFrame(options.width, options.height))) {

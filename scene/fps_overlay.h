@@ -1,0 +1,23 @@
+#pragma once
+// The frame rate drawn over the picture: light digits on a dark box in the
+// top left corner, drawn with the program's own glyphs, so it needs no font
+// and works wherever the scene draws.
+#include <string>
+
+// The text drawn for a rate: one decimal and " fps", e.g. "59.9 fps".
+std::string formatFrameRate(double rate);
+
+// Where the overlay lies in a viewport of WIDTH x HEIGHT pixels, in pixels
+// from its bottom left corner, and the size of one glyph pixel.
+struct OverlayPlace {
+    int x, y, width, height;  // the dark box
+    int textX, textY;         // the bottom left corner of the first glyph
+    int scale;                // screen pixels per glyph pixel, side by side
+    int advance;              // from one glyph to the next
+};
+OverlayPlace placeFpsOverlay(int width, int height, const std::string& text);
+
+// Draws the rate over the current viewport. Leaves every piece of GL state
+// as it found it: attributes, both matrix stacks, the texture units and the
+// current program.
+void drawFpsOverlay(double rate);
