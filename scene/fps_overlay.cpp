@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "assets/shader.h"
 #include "platform/gl_api.h"
@@ -12,9 +13,10 @@ namespace {
 const float kBoxColour[3] = {0.05f, 0.05f, 0.08f};
 const float kDigitColour[3] = {0.95f, 0.95f, 0.85f};
 
-// Turns off everything between a flat colour and the frame: texturing on
-// every unit, lighting, fog, programs, the depth, stencil, alpha and scissor
-// tests, blending, culling and clip planes. The caller saved all of it.
+// Turns off everything that could change a bitmap's fragments on their way
+// to the colour buffer: programs, texturing on every unit, fog, the colour
+// sum, the alpha, stencil, depth and scissor tests, blending, the logic op,
+// multisampling and the colour mask. The caller saved all of it.
 void useFlatColourState() {
     if (checkShaderObjectSupport()) {
         glUseProgramObjectARB(0);
@@ -23,31 +25,57 @@ void useFlatColourState() {
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     for (int unit = units - 1; unit >= 0; --unit) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-        glDisable(GL_TEXTURE_1D);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_TEXTURE_3D);
-        glDisable(GL_TEXTURE_CUBE_MAP);
+        for (GLenum target : {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP}) {
+            glDisable(target);
+        }
     }
-    for (GLenum cap : {GL_LIGHTING, GL_FOG, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_ALPHA_TEST, GL_SCISSOR_TEST,
-                       GL_BLEND, GL_CULL_FACE, GL_COLOR_LOGIC_OP, GL_POLYGON_STIPPLE, GL_POLYGON_SMOOTH,
-                       GL_MULTISAMPLE, GL_COLOR_MATERIAL}) {
+    for (GLenum cap : {GL_FOG, GL_COLOR_SUM, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_DEPTH_TEST, GL_SCISSOR_TEST,
+                       GL_BLEND, GL_COLOR_LOGIC_OP, GL_MULTISAMPLE}) {
         glDisable(cap);
     }
-    GLint planes = 0;
-    glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
-    for (int i = 0; i < planes; ++i) {
-        glDisable(GL_CLIP_PLANE0 + static_cast<GLenum>(i));
-    }
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glShadeModel(GL_FLAT);
 }
 
-void fillRect(int x, int y, int width, int height) {
-    glVertex2i(x, y);
-    glVertex2i(x + width, y);
-    glVertex2i(x + width, y + height);
-    glVertex2i(x, y + height);
+// One bit a pixel, rows bottom first, each row whole bytes with the leftmost
+// pixel in the top bit: glBitmap's layout with an unpack alignment of 1.
+struct Bitmap {
+    int width, height, rowBytes;
+    std::vector<GLubyte> bits;
+};
+
+Bitmap makeBitmap(int width, int height) {
+    int rowBytes = (width + 7) / 8;
+    return {width, height, rowBytes, std::vector<GLubyte>(static_cast<size_t>(rowBytes) * height, 0)};
+}
+
+void setBit(Bitmap& bitmap, int x, int y) {
+    bitmap.bits[static_cast<size_t>(y) * bitmap.rowBytes + x / 8] |= static_cast<GLubyte>(0x80 >> (x % 8));
+}
+
+// The text's glyphs, each glyph pixel SCALE x SCALE bitmap pixels.
+Bitmap renderText(const std::string& text, const OverlayPlace& p) {
+    Bitmap bitmap = makeBitmap(static_cast<int>(text.size()) * p.advance, kGlyphHeight * p.scale);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const uint8_t* rows = findGlyph(text[i]);
+        for (int y = 0; y < bitmap.height; ++y) {
+            int row = kGlyphHeight - 1 - y / p.scale;  // glyph rows run top first
+            for (int x = 0; x < kGlyphWidth * p.scale; ++x) {
+                if (rows[row] & (0x10 >> (x / p.scale))) {
+                    setBit(bitmap, static_cast<int>(i) * p.advance + x, y);
+                }
+            }
+        }
+    }
+    return bitmap;
+}
+
+// Draws the bitmap's set pixels in COLOUR with their bottom left corner at
+// window pixel (x, y).
+void drawBitmapAt(const Bitmap& bitmap, const float* colour, int x, int y) {
+    // The raster colour is taken from the current colour when the position is set.
+    glColor3fv(colour);
+    glWindowPos2i(x, y);
+    glBitmap(bitmap.width, bitmap.height, 0.0f, 0.0f, 0.0f, 0.0f, bitmap.bits.data());
 }
 
 } // namespace
@@ -80,39 +108,22 @@ void drawFpsOverlay(double rate) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     std::string text = formatFrameRate(rate);
     OverlayPlace p = placeFpsOverlay(viewport[2], viewport[3], text);
+    Bitmap box = makeBitmap(p.width, p.height);
+    std::fill(box.bits.begin(), box.bits.end(), 0xff);
+    Bitmap glyphs = renderText(text, p);
 
     GLhandleARB program = checkShaderObjectSupport() ? glGetHandleARB(GL_PROGRAM_OBJECT_ARB) : 0;
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, viewport[2], 0.0, viewport[3], -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     useFlatColourState();
-
-    glBegin(GL_QUADS);
-    glColor3fv(kBoxColour);
-    fillRect(p.x, p.y, p.width, p.height);
-    glColor3fv(kDigitColour);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const uint8_t* rows = findGlyph(text[i]);
-        int left = p.textX + static_cast<int>(i) * p.advance;
-        for (int row = 0; row < kGlyphHeight; ++row) {
-            int bottom = p.textY + (kGlyphHeight - 1 - row) * p.scale;
-            for (int column = 0; column < kGlyphWidth; ++column) {
-                if (rows[row] & (0x10 >> column)) {
-                    fillRect(left + column * p.scale, bottom, p.scale, p.scale);
-                }
-            }
-        }
-    }
-    glEnd();
-
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    drawBitmapAt(box, kBoxColour, viewport[0] + p.x, viewport[1] + p.y);
+    drawBitmapAt(glyphs, kDigitColour, viewport[0] + p.textX, viewport[1] + p.textY);
+    glPopClientAttrib();
     glPopAttrib();
     if (checkShaderObjectSupport()) {
         glUseProgramObjectARB(program);

@@ -17,7 +17,8 @@ struct OverlayPlace {
 };
 OverlayPlace placeFpsOverlay(int width, int height, const std::string& text);
 
-// Draws the rate over the current viewport. Leaves every piece of GL state
-// as it found it: attributes, both matrix stacks, the texture units and the
-// current program.
+// Draws the rate over the current viewport as two bitmaps (the box, then the
+// glyphs) placed with glWindowPos, so no matrix and no vertex is involved.
+// Leaves every piece of GL state as it found it: the attribute groups, the
+// pixel-store state and the current program are saved and restored.
 void drawFpsOverlay(double rate);

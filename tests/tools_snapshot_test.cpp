@@ -3,12 +3,15 @@
 #include <png.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "tests/scene_test_support.h"
 #include "camera/tour.h"
+#include "scene/fps_glyphs.h"
+#include "scene/fps_overlay.h"
 #include "tools/camera_poses.h"
 
 namespace {
@@ -50,9 +53,10 @@ TEST(SnapshotTool, WritesAPngOfTheRequestedSize) {
 }
 
 // Renders FRAMES frames over SECONDS here as the tool does, with the pose or
-// the tour, and counts the pixels that differ from the tool's picture.
+// the tour, and counts the pixels that differ from the tool's picture. With
+// OVERLAID the frame rate is drawn over every frame but the last.
 long countDifferencesFromHere(const std::string& path, const char* poseName, bool flyTour, int frames,
-                              double seconds) {
+                              double seconds, bool overlaid = false) {
     Picture picture;
     EXPECT_TRUE(readPng(path, &picture));
     EXPECT_EQ(picture.width, kFrameWidth);
@@ -70,6 +74,9 @@ long countDifferencesFromHere(const std::string& path, const char* poseName, boo
     for (int i = 0; i < frames; ++i) {
         updateTourOrCamera();
         renderFrame();
+        if (overlaid && i + 1 < frames) {
+            drawFpsOverlay(59.9);
+        }
         headlessAdvanceSeconds(seconds / frames);
     }
     auto here = readColour();
@@ -94,6 +101,50 @@ TEST(SnapshotTool, MatchesAFrameRenderedHere) {
     std::string path = runSnapshot("--time 1.2 --frames 12 --pose close");
     EXPECT_EQ(countDifferencesFromHere(path, "close", false, 12, 1.2), 0);
     std::remove(path.c_str());
+}
+
+TEST(SnapshotTool, DrawnFrameRateLeavesTheNextFrameAsItWas) {
+    std::string path = runSnapshot("--time 1.2 --frames 12 --pose close");
+    EXPECT_EQ(countDifferencesFromHere(path, "close", false, 12, 1.2, true), 0);
+    std::remove(path.c_str());
+}
+
+TEST(SnapshotTool, DrawsTheFrameRateInTheTopLeftCornerAndNothingElse) {
+    // 60 frames in 2 s of driven time: 30 a second.
+    Picture plain, shown;
+    std::string path = runSnapshot("--time 2 --frames 60 --pose side");
+    ASSERT_TRUE(readPng(path, &plain));
+    path = runSnapshot("--time 2 --frames 60 --pose side --show-fps");
+    ASSERT_TRUE(readPng(path, &shown));
+    std::remove(path.c_str());
+    ASSERT_EQ(shown.rgba.size(), plain.rgba.size());
+
+    std::string text = "30.0 fps";
+    OverlayPlace box = placeFpsOverlay(plain.width, plain.height, text);
+    EXPECT_LT(box.x + box.width, plain.width / 4);
+    EXPECT_GT(box.y, plain.height * 9 / 10);
+    int lit = 0;
+    for (int y = 0; y < plain.height; ++y) {
+        for (int x = 0; x < plain.width; ++x) {
+            size_t at = (static_cast<size_t>(plain.height - 1 - y) * plain.width + x) * 4;
+            bool inBox = x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
+            if (!inBox) {
+                ASSERT_TRUE(std::equal(&shown.rgba[at], &shown.rgba[at] + 4, &plain.rgba[at])) << x << "," << y;
+                continue;
+            }
+            // Inside the box: the glyph pixel this screen pixel shows, if any.
+            int gx = (x - box.textX) / box.scale, gy = (y - box.textY) / box.scale;
+            int glyph = x >= box.textX ? gx / (kGlyphWidth + 1) : -1;
+            int column = x >= box.textX ? gx % (kGlyphWidth + 1) : -1;
+            bool on = glyph >= 0 && glyph < static_cast<int>(text.size()) && column < kGlyphWidth && y >= box.textY &&
+                      gy < kGlyphHeight && (findGlyph(text[glyph])[kGlyphHeight - 1 - gy] & (0x10 >> column));
+            int brightness = shown.rgba[at] + shown.rgba[at + 1] + shown.rgba[at + 2];
+            ASSERT_EQ(brightness > 500, on) << x << "," << y << " brightness " << brightness;
+            ASSERT_TRUE(on || brightness < 60) << x << "," << y << " brightness " << brightness;
+            lit += on;
+        }
+    }
+    EXPECT_GT(lit, 100);
 }
 
 } // namespace
