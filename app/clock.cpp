@@ -1,14 +1,24 @@
 #include "app/clock.h"
 
+#include <cmath>
+
 #include "platform/platform.h"
 
 namespace {
 
-float convertTicksToSeconds(int64_t ticks, int64_t frequency) {
-    return static_cast<float>(static_cast<double>(ticks) / static_cast<double>(frequency));
+double clockSpeed = 1.0;
+
+// Ticks to seconds of scene time. The difference is taken in 64-bit integers
+// and only then converted, so it never loses the ticks of a long run.
+double convertTicksToSeconds(int64_t ticks, int64_t frequency) {
+    return static_cast<double>(ticks) / static_cast<double>(frequency) * clockSpeed;
 }
 
 } // namespace
+
+void setClockSpeed(double speed) { clockSpeed = speed; }
+
+double getClockSpeed() { return clockSpeed; }
 
 void startElapsedClock(ElapsedClock& clock) {
     if (clock.started) {
@@ -19,23 +29,21 @@ void startElapsedClock(ElapsedClock& clock) {
     clock.started = true;
 }
 
-float readElapsed(const ElapsedClock& clock) {
+double readElapsed(const ElapsedClock& clock) {
     return convertTicksToSeconds(platformReadCounter() - clock.startCount, clock.frequency);
 }
 
 bool checkTickGate(ElapsedClock& clock, TickGate& gate) {
     startElapsedClock(clock);
     if (!gate.initialised) {
-        gate.lastStepTime = readElapsed(clock);
+        gate.lastStepCount = platformReadCounter();
         gate.initialised = true;
     }
-    float now = readElapsed(clock);
-    return now - gate.lastStepTime > kStepThreshold;
+    int64_t since = platformReadCounter() - gate.lastStepCount;
+    return convertTicksToSeconds(since, clock.frequency) > kStepThreshold;
 }
 
-void restartTickGate(const ElapsedClock& clock, TickGate& gate) {
-    gate.lastStepTime = readElapsed(clock);
-}
+void restartTickGate(TickGate& gate) { gate.lastStepCount = platformReadCounter(); }
 
 DeltaClock startDeltaClock() {
     DeltaClock clock;
@@ -49,7 +57,12 @@ float readAndRestart(DeltaClock& clock) {
     if (!clock.started) {
         clock = startDeltaClock();
     }
-    float seconds = convertTicksToSeconds(platformReadCounter() - clock.previousCount, clock.frequency);
+    double seconds = convertTicksToSeconds(platformReadCounter() - clock.previousCount, clock.frequency);
     clock.previousCount = platformReadCounter();
-    return seconds;
+    return static_cast<float>(seconds);
+}
+
+double reduceByPeriod(double seconds, double period) {
+    double reduced = std::fmod(seconds, period);
+    return reduced < 0.0 ? reduced + period : reduced;
 }

@@ -1,6 +1,10 @@
 #pragma once
 // The three clocks every animation takes its time from. Each owner keeps its
-// own instance for the whole run; nothing is shared.
+// own instance for the whole run; nothing is shared. Every counter reading is
+// kept in 64-bit ticks and every elapsed time is worked out in double, so a
+// clock left running for months reads as finely as in its first minute; only
+// quantities that stay small (a frame's step, a time already reduced by its
+// period) become 32-bit floats.
 #include <cstdint>
 
 // Seconds since the clock was started.
@@ -14,7 +18,7 @@ struct ElapsedClock {
 // have passed on its paired clock since the previous step ended.
 struct TickGate {
     bool initialised = false;
-    float lastStepTime = 0.0f;  // seconds on the paired clock
+    int64_t lastStepCount = 0;  // counter reading when the last step ended
 };
 
 // Seconds since its previous reading; every reading restarts it.
@@ -24,13 +28,19 @@ struct DeltaClock {
     int64_t previousCount = 0;
 };
 
-// The gate's interval, the single-precision 0.03.
-constexpr float kStepThreshold = 0.03f;
+// The gate's interval in seconds: a difference of exactly this much does not
+// open it.
+constexpr double kStepThreshold = 0.03;
+
+// Makes every clock run SPEED times as fast as the counter (1 by default), so
+// every motion, gated or not, speeds up alike. Set before the clocks start.
+void setClockSpeed(double speed);
+double getClockSpeed();
 
 // Starts the clock on its first call; later calls change nothing.
 void startElapsedClock(ElapsedClock& clock);
-// Seconds since start as a float; the clock must have been started.
-float readElapsed(const ElapsedClock& clock);
+// Seconds since start; the clock must have been started.
+double readElapsed(const ElapsedClock& clock);
 
 // Starts the clock and, on the first call only, records the current time as the
 // last step. True when more than kStepThreshold seconds (strictly) have passed
@@ -38,11 +48,15 @@ float readElapsed(const ElapsedClock& clock);
 // restartTickGate, so the step's own time does not count towards the next
 // interval.
 bool checkTickGate(ElapsedClock& clock, TickGate& gate);
-// Records a fresh reading of the clock as the time of the last step.
-void restartTickGate(const ElapsedClock& clock, TickGate& gate);
+// Records a fresh reading of the counter as the end of the last step.
+void restartTickGate(TickGate& gate);
 
 // A delta clock already started, for instances made during static initialisation.
 DeltaClock startDeltaClock();
 // Starts the clock on its first call (returning about 0 then); returns the
 // seconds since the previous reading and restarts from a second counter read.
 float readAndRestart(DeltaClock& clock);
+
+// SECONDS reduced into [0, PERIOD): a periodic motion looks the same either
+// way, and the reduced value keeps its precision however long the run.
+double reduceByPeriod(double seconds, double period);

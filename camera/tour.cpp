@@ -9,13 +9,18 @@ TourState tour;
 
 namespace {
 
-constexpr float kTwoPi = 6.28318531f;
+constexpr double kTwoPi = 6.283185307179586;
+
+// Where SECONDS falls in a cycle of PERIOD seconds, as an angle in radians.
+// Reduced in double before anything becomes a float, so the path is as smooth
+// after a month as in its first minute.
+double cyclePhase(double seconds, double period) { return kTwoPi * reduceByPeriod(seconds, period) / period; }
 
 // One slow oscillation between LOW and HIGH with this period and phase.
-float swing(float seconds, float low, float high, float period, float phase) {
-    float middle = 0.5f * (low + high);
-    float half = 0.5f * (high - low);
-    return middle + half * std::sin(kTwoPi * seconds / period + phase);
+double swing(double seconds, float low, float high, double period, double phase) {
+    double middle = 0.5 * (static_cast<double>(low) + high);
+    double half = 0.5 * (static_cast<double>(high) - low);
+    return middle + half * std::sin(cyclePhase(seconds, period) + phase);
 }
 
 // The flying keys of updateCamera. Each poll also clears a tap latched since
@@ -35,18 +40,19 @@ Vec3 normalise(Vec3 v) {
 
 } // namespace
 
-Pose computeTourPose(float seconds) {
+Pose computeTourPose(double seconds) {
     // A lap of about 100 s whose pace breathes a little, while the distance,
     // height and look height swing on periods that share no factor, so the
     // whole path takes hours to repeat. Each term's rate is small enough for
     // the speed and turn bounds (worked out in tour_test.cpp's samples).
-    float angle = kTwoPi * seconds / 100.0f + 0.2f * std::sin(kTwoPi * seconds / 53.0f);
-    float radius = swing(seconds, kTourMinRadius, kTourMaxRadius, 71.0f, 0.6f);
-    float height = swing(seconds, kTourMinHeight, kTourMaxHeight, 59.0f, 2.0f);
-    float lookHeight = swing(seconds, kTourMinLookHeight, kTourMaxLookHeight, 43.0f, 0.0f);
-
+    double angle = cyclePhase(seconds, 100.0) + 0.2 * std::sin(cyclePhase(seconds, 53.0));
+    float radius = static_cast<float>(swing(seconds, kTourMinRadius, kTourMaxRadius, 71.0, 0.6));
+    float height = static_cast<float>(swing(seconds, kTourMinHeight, kTourMaxHeight, 59.0, 2.0));
+    float lookHeight = static_cast<float>(swing(seconds, kTourMinLookHeight, kTourMaxLookHeight, 43.0, 0.0));
+    float sine = static_cast<float>(std::sin(angle));
+    float cosine = static_cast<float>(std::cos(angle));
     Pose pose;
-    pose.position = {kTourAxisX + radius * std::sin(angle), height, kTourAxisZ + radius * std::cos(angle)};
+    pose.position = {kTourAxisX + radius * sine, height, kTourAxisZ + radius * cosine};
     Vec3 target = {kTourAxisX, lookHeight, kTourAxisZ};
     pose.forward = normalise({target.x - pose.position.x, target.y - pose.position.y,
                               target.z - pose.position.z});

@@ -23,7 +23,7 @@ constexpr float kTourMaxTurnRate = 0.2f;   // radians per second
 
 // The pose SECONDS into the tour: forward and up are unit length and
 // perpendicular, up has no roll (it lies in the vertical plane of forward).
-Pose computeTourPose(float seconds);
+Pose computeTourPose(double seconds);
 
 // Tour state, valid from startTour on: whether it still flies the camera,
 // whether a flying key may end it, and its clock.

@@ -60,7 +60,7 @@ void updateAndDrawBubbles() {
     glDisable(GL_BLEND);
     if (checkTickGate(bubbleClock, bubbleStepGate)) {
         stepBubbles();
-        restartTickGate(bubbleClock, bubbleStepGate);
+        restartTickGate(bubbleStepGate);
     }
 
     glPointSize(5.0f);

@@ -43,7 +43,7 @@ void advanceCausticFrame() {
     if (checkTickGate(causticSet.causticClock, causticSet.causticStepGate)) {
         int& frame = causticSet.causticFrame;
         frame = frame >= kCausticFrameCount - 1 ? 0 : frame + 1;
-        restartTickGate(causticSet.causticClock, causticSet.causticStepGate);
+        restartTickGate(causticSet.causticStepGate);
     }
 }
 

@@ -47,6 +47,12 @@ void initLaterFishes() { fillFishes(kFirstSchool, fishCount); }
 
 Mat4 stepFish(Fish& fish, float dt) {
     fish.orbitAngle = fish.orbitAngle + fish.speed * 10.0f * dt;
+    // A whole turn is the same rotation. Kept below 360 the angle stays as
+    // fine as in the first lap; left to grow, a float angle stops taking
+    // a slow fish's turn of a frame within days.
+    if (fish.orbitAngle >= 360.0f) {
+        fish.orbitAngle = std::fmod(fish.orbitAngle, 360.0f);
+    }
     // The steering direction comes from the pose's up vector, not its
     // position, so every fish gets the same heading in its orbiting frame.
     const Vec3& up = fish.pose.up;

@@ -5,7 +5,7 @@
 #include "camera/vecmath.h"
 
 struct Fish {
-    float orbitAngle = 0.0f;  // degrees about the tank's axis, never wrapped
+    float orbitAngle = 0.0f;  // degrees about the tank's axis, in [0, 360)
     Pose pose;                // position fixed at set-up; forward set each frame
     float speed = 0.0f;       // 1 to 10; the orbit rate is speed * 10 degrees per second
     int colourType = 0;       // 0 to 6, the body and tail colours

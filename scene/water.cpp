@@ -17,6 +17,10 @@ void initWaterMesh() {
     }
 }
 
+float computeWaterTime(double seconds) {
+    return static_cast<float>(reduceByPeriod(seconds, kWaterTimePeriod));
+}
+
 void advanceWaterPhase() {
     waterPhase += kWaterPhaseStep;
     if (waterPhase > kWaterPhaseLimit) {
@@ -26,7 +30,7 @@ void advanceWaterPhase() {
 
 void drawWaterSurface() {
     startElapsedClock(waterClock);
-    float t = readElapsed(waterClock);
+    float t = computeWaterTime(readElapsed(waterClock));
     useProgram(scene.waterProgram);
     uploadUniform3f(scene.waveLocation, waterPhase, 1.0f, 1.0f);
     uploadUniform1f(scene.timeLocation, t);

@@ -35,6 +35,12 @@ void walkWaterStrips(BeginStrip beginStrip, EmitVertex vertex, PairDone pairDone
         endStrip();
     }
 }
+// The water program's waves turn at 1.3 and 2.1 radians a second, so after
+// 20 pi seconds both have made whole turns: the time it is sent wraps there,
+// with no seam, and stays as fine as in the first minute however long the run.
+constexpr double kWaterTimePeriod = 62.83185307179586;
+// The "fTime" value for SECONDS since the water's first frame.
+float computeWaterTime(double seconds);
 // Advances the phase by one vertex pair, back to 0 past the limit.
 void advanceWaterPhase();
 // Draws the 63 strips of 63 vertex pairs with the water program; expects the
