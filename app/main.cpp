@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/clock.h"
 #include "app/frame_pacer.h"
 #include "app/offscreen_frame.h"
 #include "app/options.h"
@@ -178,6 +179,7 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
     fishCount = options.fish;
+    setClockSpeed(options.speed);
     initScene();
     // A screensaver always tours, and no key can stop it: it reads none.
     if (options.tour || screensaver) {

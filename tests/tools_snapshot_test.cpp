@@ -103,6 +103,26 @@ TEST(SnapshotTool, MatchesAFrameRenderedHere) {
     std::remove(path.c_str());
 }
 
+bool readSnapshot(const std::string& arguments, Picture* picture) {
+    std::string path = runSnapshot(arguments);
+    bool read = readPng(path, picture);
+    std::remove(path.c_str());
+    return read;
+}
+
+TEST(SnapshotTool, SpeedScalesTimeAndTheDefaultsChangeNothing) {
+    // Along the tour, so the tour's clock counts too; 0.25 s steps, whole
+    // ticks at either speed.
+    Picture doubled, later, plain, defaults;
+    ASSERT_TRUE(readSnapshot("--tour --time 3 --frames 12 --speed 2", &doubled));
+    ASSERT_TRUE(readSnapshot("--tour --time 6 --frames 12", &later));
+    EXPECT_TRUE(doubled.rgba == later.rgba) << "speed 2 at 3 s differs from speed 1 at 6 s";
+    ASSERT_TRUE(readSnapshot("--tour --time 3 --frames 12", &plain));
+    EXPECT_FALSE(plain.rgba == later.rgba);
+    ASSERT_TRUE(readSnapshot("--tour --time 3 --frames 12 --speed 1 --fish 50", &defaults));
+    EXPECT_TRUE(defaults.rgba == plain.rgba) << "--speed 1 --fish 50 changes the picture";
+}
+
 TEST(SnapshotTool, DrawnFrameRateLeavesTheNextFrameAsItWas) {
     std::string path = runSnapshot("--time 1.2 --frames 12 --pose close");
     EXPECT_EQ(countDifferencesFromHere(path, "close", false, 12, 1.2, true), 0);
@@ -112,11 +132,8 @@ TEST(SnapshotTool, DrawnFrameRateLeavesTheNextFrameAsItWas) {
 TEST(SnapshotTool, DrawsTheFrameRateInTheTopLeftCornerAndNothingElse) {
     // 60 frames in 2 s of driven time: 30 a second.
     Picture plain, shown;
-    std::string path = runSnapshot("--time 2 --frames 60 --pose side");
-    ASSERT_TRUE(readPng(path, &plain));
-    path = runSnapshot("--time 2 --frames 60 --pose side --show-fps");
-    ASSERT_TRUE(readPng(path, &shown));
-    std::remove(path.c_str());
+    ASSERT_TRUE(readSnapshot("--time 2 --frames 60 --pose side", &plain));
+    ASSERT_TRUE(readSnapshot("--time 2 --frames 60 --pose side --show-fps", &shown));
     ASSERT_EQ(shown.rgba.size(), plain.rgba.size());
 
     std::string text = "30.0 fps";

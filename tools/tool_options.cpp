@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/clock.h"
 #include "app/options.h"
 #include "platform/platform.h"
 #include "scene/fish.h"
@@ -47,7 +48,10 @@ bool checkToolSize(const ToolOptions& options) {
            options.height <= 8192;
 }
 
-void applySceneOptions(const ToolOptions& options) { fishCount = options.fish; }
+void applySceneOptions(const ToolOptions& options) {
+    fishCount = options.fish;
+    setClockSpeed(options.speed);
+}
 
 void drawToolOverlay(const ToolOptions& options, FrameRateMeter& meter) {
     if (!options.fpsOverlay) {

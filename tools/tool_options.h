@@ -24,7 +24,8 @@ enum class OptionRead { Taken, NotShared, Bad };
 // own business. Bad: a shared option without a value, a size that is not WxH,
 // or a number of fish or a speed the program would refuse.
 OptionRead readToolOption(int argc, char** argv, int* index, ToolOptions* options);
-// Sets the number of fish for the scene's set-up, as the program does.
+// Sets the number of fish for the scene's set-up and the clocks' speed, as
+// the program does.
 void applySceneOptions(const ToolOptions& options);
 // The program's per-frame extra after the scene: counts the frame on METER
 // and draws the rate of the latest whole second once there is one.
