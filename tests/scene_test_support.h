@@ -1,14 +1,10 @@
 #pragma once
 // Helpers shared by the tests that render the whole scene.
-#include <algorithm>
-
 #include "app/viewport.h"
 #include "camera/camera.h"
 #include "platform/gl_api.h"
 #include "platform/headless.h"
-#include "scene/fish.h"
 #include "scene/frame.h"
-#include "scene/scene_state.h"
 #include "scene/setup.h"
 #include "scene/tank.h"
 #include "tests/gl_harness.h"
@@ -65,35 +61,4 @@ inline Hue hueOf(const Rgba& p) {
     if (b && low(p.r) && low(p.g)) return Hue::Blue;
     if (r && p.g > top * 0.4 && low(p.b)) return Hue::Orange;
     return Hue::Other;
-}
-
-// Counts the fish FIRST to LAST - 1 of a first frame (orbit angle 0, at
-// their set-up places) whose body colour shows around their centre in the
-// frame; VISIBLE receives how many of them project into the frame.
-inline int countFishInTheirColours(const std::vector<uint8_t>& frame, int first, int last, int* visible) {
-    const Hue expected[7] = {Hue::Red, Hue::Orange, Hue::Yellow, Hue::Green, Hue::Blue, Hue::Cyan, Hue::Magenta};
-    float bx = scene.sceneOffset.x + scene.tankCentre.x, bz = scene.sceneOffset.z + scene.tankCentre.z;
-    float by = scene.sceneOffset.y + scene.tankCentre.y;
-    int matches = 0;
-    *visible = 0;
-    for (int i = first; i < last; ++i) {
-        const Fish& fish = fishes[i];
-        const Vec3& p = fish.pose.position;
-        int x, y;
-        if (!projectTankPoint(bx + p.x, by + p.y, bz + p.z, &x, &y)) continue;
-        ++*visible;
-        // The highlights of both lights sit at the centre of each body, so look
-        // at the body around it; another fish may cover it.
-        bool found = false;
-        for (int dy = -5; dy <= 5 && !found; ++dy) {
-            for (int dx = -5; dx <= 5 && !found; ++dx) {
-                Hue hue = hueOf(pixelAt(frame, std::clamp(x + dx, 0, kFrameWidth - 1),
-                                        std::clamp(y + dy, 0, kFrameHeight - 1)));
-                found = hue == expected[fish.colourType] ||
-                        (fish.colourType <= 2 && (hue == Hue::Orange || hue == Hue::Yellow));
-            }
-        }
-        matches += found;
-    }
-    return matches;
 }
