@@ -2,9 +2,13 @@
 
 #include <cstring>
 
+#include "scene/fish.h"
+
 #ifndef MARIVELLE_VERSION
 #define MARIVELLE_VERSION "unknown"
 #endif
+
+static_assert(kMaxFishOption == kMaxFish, "--fish reaches exactly the fish table's size");
 
 namespace {
 
