@@ -10,20 +10,27 @@ void startFramePacer(FramePacer& pacer, int maxFps) {
     pacer.nextDeadline = platformReadCounter();
 }
 
-void waitForFrameSlot(FramePacer& pacer) {
+int64_t bookFrameSlot(FramePacer& pacer, int64_t now) {
     if (pacer.interval <= 0) {
-        return;
+        return 0;
     }
-    int64_t now = platformReadCounter();
+    int64_t wait = 0;
     if (now < pacer.nextDeadline) {
-        double seconds = static_cast<double>(pacer.nextDeadline - now) /
-                         static_cast<double>(platformReadCounterFrequency());
-        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        wait = pacer.nextDeadline - now;
         pacer.nextDeadline += pacer.interval;
     } else if (now - pacer.nextDeadline > pacer.interval) {
         pacer.nextDeadline = now + pacer.interval;
     } else {
         pacer.nextDeadline += pacer.interval;
+    }
+    return wait;
+}
+
+void waitForFrameSlot(FramePacer& pacer) {
+    int64_t wait = bookFrameSlot(pacer, platformReadCounter());
+    if (wait > 0) {
+        double seconds = static_cast<double>(wait) / static_cast<double>(platformReadCounterFrequency());
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     }
 }
 

@@ -11,8 +11,12 @@ struct FramePacer {
 
 // Prepares the pacer for at most MAXFPS frames a second (0: no cap).
 void startFramePacer(FramePacer& pacer, int maxFps);
-// Sleeps until the next frame is due, then books the one after it. A frame
-// that comes late starts the spacing afresh instead of rushing to catch up.
+// Books the frame that asks to start at counter value NOW and returns the
+// ticks it must wait first (0: it may start at once). Frames that come early
+// start exactly one interval apart; a frame that comes more than an interval
+// late starts the spacing afresh instead of rushing to catch up.
+int64_t bookFrameSlot(FramePacer& pacer, int64_t now);
+// Sleeps for the wait that bookFrameSlot gives at the counter's present value.
 void waitForFrameSlot(FramePacer& pacer);
 
 // Counts frames and, once a second has passed, yields that second's rate.

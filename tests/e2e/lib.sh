@@ -176,6 +176,21 @@ count_pixels() {
     awk "{ r = \$1; g = \$2; b = \$3; if ($condition) n++ } END { print n + 0 }"
 }
 
+# The green of the room's glowing grid lines, as a condition on r g b: a
+# cleared or black window has none of it.
+GRID_COLOUR='g > 20 && r < g / 2 && b < g'
+
+# Share (in percent) of the pixels inside the crop (WxH+X+Y, inside the
+# picture; the whole picture when left out) in the green of the grid lines.
+grid_share() {
+  local picture=$1 crop=${2:-} width height
+  [ -n "$crop" ] || crop=$("$IM_CONVERT" "$picture" -format '%wx%h+0+0' info:) || return 1
+  width=${crop%%x*}
+  height=${crop#*x}
+  height=${height%%+*}
+  echo $(($(count_pixels "$picture" "$crop" "$GRID_COLOUR") * 100 / (width * height)))
+}
+
 # --- Message boxes, pictures and memory, for the fault tests ---
 
 # Ids of the mapped top-level windows whose title is exactly NAME. Read with

@@ -55,6 +55,16 @@ window_id_fills_and_follows)
   xdotool windowsize "$HOST_WINDOW" 720 300
   wait_until 30 host_filled 720x300 || fail "the picture did not follow the new size (quarters lit:$LAST_QUARTERS %)"
   echo "720x300 window: quarters lit$LAST_QUARTERS %"
+  # The strip right of the old width shows the room's grid: a frame still
+  # drawn at the old size would leave it cleared.
+  strip_grid=0
+  strip_drawn() {
+    screenshot "$HOST_WINDOW" "$WORK/host.png" 2>/dev/null || return 1
+    strip_grid=$(grid_share "$WORK/host.png" 220x300+500+0)
+    [ "$strip_grid" -ge 5 ]
+  }
+  wait_until "$WAIT_SECONDS" strip_drawn || fail "the strip that the growth uncovered shows no grid ($strip_grid % of its pixels)"
+  echo "the uncovered strip: $strip_grid % grid"
   # Thirty frames a second unless told otherwise.
   wait_until 60 sh -c "[ \$(awk '\$1 >= 27 && \$1 <= 31' '$WORK/app.out' | grep -c .) -ge 2 ]" ||
     fail "not 30 frames a second: $(awk '{ print $1 }' "$WORK/app.out" | xargs)"
