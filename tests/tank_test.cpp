@@ -187,7 +187,7 @@ TEST(Fish, TableIsFilledInRangeAndRepeatable) {
 
     // The generator is never seeded, so a run's table is the one the default
     // seed gives: replaying it reproduces the table exactly.
-    Fish saved[fishCount];
+    Fish saved[kMaxFish];
     std::copy(std::begin(fishes), std::end(fishes), saved);
     std::srand(1);
     initFishes();
