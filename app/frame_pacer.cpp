@@ -47,3 +47,5 @@ bool countFrame(FrameRateMeter& meter, int64_t now, double* rate) {
     meter.frames = 0;
     return true;
 }
+
+void restartFrameRateMeter(FrameRateMeter& meter) { meter.started = false; }

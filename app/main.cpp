@@ -27,9 +27,11 @@ constexpr int kExitUsage = 2;
 AppOptions options;
 FramePacer pacer;
 FrameRateMeter meter;
-// True when frames are drawn off-screen because the given window's own
-// depth or stencil buffer is too small.
-bool drawingOffscreen = false;
+// True when frames are to be drawn off-screen because the given window's own
+// depth or stencil buffer is too small; frames are drawn directly only while
+// the driver refuses a framebuffer of the current size.
+bool wantOffscreen = false;
+bool offscreenRefused = false;
 
 // Opens the program's window, or in screensaver mode takes the one it is
 // given. False after printing why not.
@@ -71,17 +73,30 @@ bool checkWindowBuffers() {
                      depthBits, stencilBits);
         return false;
     }
-    drawingOffscreen = true;
+    wantOffscreen = true;
     return true;
 }
 
 void resizeFrame(int width, int height) {
-    if (drawingOffscreen && !resizeOffscreenFrame(width, height)) {
-        std::fprintf(stderr, "Marivelle: the driver refused an off-screen frame of %d x %d; drawing directly\n",
-                     width, height);
-        drawingOffscreen = false;
+    if (wantOffscreen) {
+        bool refused = !resizeOffscreenFrame(width, height);
+        if (refused && !offscreenRefused) {
+            std::fprintf(stderr,
+                         "Marivelle: the driver refused an off-screen frame of %d x %d; drawing directly until "
+                         "the size changes\n",
+                         width, height);
+        }
+        offscreenRefused = refused;
     }
     resizeViewport(width, height);
+}
+
+// Switches between fullscreen and the window; says why on standard error
+// when it cannot, and goes on as it was.
+void switchFullscreen(bool on) {
+    if (!platformSetFullscreen(on)) {
+        std::fprintf(stderr, "Marivelle: cannot %s fullscreen: %s\n", on ? "go" : "leave", platformGetLastError());
+    }
 }
 
 // Reports each kind of GL error once on standard error: a frame should raise
@@ -105,7 +120,7 @@ void renderOnePaint() {
     waitForFrameSlot(pacer);
     updateTourOrCamera();
     renderFrame();
-    if (drawingOffscreen) {
+    if (wantOffscreen) {
         presentOffscreenFrame();
     }
     reportGlErrors();
@@ -136,7 +151,7 @@ bool handleEvent(const PlatformEvent& event) {
         resizeFrame(event.width, event.height);
         return true;
     case PLATFORM_EVENT_FULLSCREEN_KEY:
-        platformSetFullscreen(!platformIsFullscreen());
+        switchFullscreen(!platformIsFullscreen());
         return true;
     }
     return true;
@@ -176,8 +191,8 @@ int main(int argc, char** argv) {
         startTour(!screensaver);
     }
     platformShowWindow();
-    if (options.fullscreen && !screensaver) {
-        platformSetFullscreen(true);
+    if (options.fullscreen) {
+        switchFullscreen(true);
     }
     int maxFps = options.maxFps;
     if (screensaver && maxFps == 0) {
@@ -199,10 +214,20 @@ int main(int argc, char** argv) {
             running = handleEvent(event);
             handled = true;
         }
+        if (!running || handled) {
+            continue;
+        }
         // Like a window whose paint is never validated: a frame whenever no
-        // other event waits.
-        if (running && !handled) {
+        // other event waits, unless nobody can see it. Then sleep until the
+        // window system has news; the clocks run on, so the first frame
+        // after shows the time that passed.
+        if (platformIsWindowVisible()) {
             renderOnePaint();
+        } else {
+            restartFrameRateMeter(meter);
+            if (platformWaitEvent(&event)) {
+                running = handleEvent(event);
+            }
         }
     }
     closeWindow();
