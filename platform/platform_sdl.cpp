@@ -4,6 +4,7 @@
 // program's window in sdl_foreign.cpp.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -159,13 +160,21 @@ void platformDestroyWindow() {
     if (sdlWindow != nullptr) {
         SDL_DestroyWindow(sdlWindow);
         sdlWindow = nullptr;
-        sdlWindowIsForeign = false;
         clearLatchedKeys();
         forgetReportedSize();
         forgetFullscreen();
         // A frame drawn into a foreign window just as its owner took it away
         // leaves errors on their way back: they must reach our handler.
         drainX11Requests();
+        // A daemon takes its window away and sends SIGTERM in either order.
+        // When the window went first, the signal can come once SDL no longer
+        // turns it into a quit event; the program is ending already, and
+        // must end with its own status, not the signal's.
+        if (sdlWindowIsForeign) {
+            std::signal(SIGTERM, SIG_IGN);
+            std::signal(SIGINT, SIG_IGN);
+        }
+        sdlWindowIsForeign = false;
         SDL_Quit();
     }
 }

@@ -70,6 +70,22 @@ run_case() {
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code: $code"
     ;;
+  minimised_sleeps)
+    # Minimised under a window manager, the program draws nothing and waits;
+    # restored, it draws again at once.
+    start_xvfb; start_window_manager; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    xdotool windowminimize "$wid"
+    wait_until "$WAIT_SECONDS" window_hidden "$wid" || fail "the window did not minimise"
+    expect_idle_cpu "minimised"
+    xdotool windowactivate "$wid" 2>/dev/null || xdotool windowmap "$wid"
+    took=$(wait_for_motion "$wid") || fail "the picture did not move again after the window was restored"
+    wait_for_motion "$wid" >/dev/null || fail "the picture moved once after the window was restored, then stopped"
+    echo "restored: the picture moved again $took ms after the request"
+    focus "$wid"; xdotool key --window "$wid" Escape
+    code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
+    ;;
   scene_screenshot)
     start_xvfb; start_app
     wid=$(wait_window Marivelle) || fail "no window"
