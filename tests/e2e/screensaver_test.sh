@@ -146,6 +146,25 @@ window_goes_with_terminate)
     wait "$HOST_PID" 2>/dev/null
   done
   ;;
+refused_offscreen_retried)
+  # A window without stencil is drawn through an off-screen frame. A width
+  # past the driver's largest framebuffer is refused, and the program draws
+  # directly; at the next size it tries the off-screen frame again, and a
+  # second refusal is reported again.
+  start_xvfb
+  make_host_window 0 400 300
+  start_app_with --window-id "$HOST_WINDOW"
+  wait_until 30 host_filled 400x300 || fail "no picture"
+  refusals() { [ "$(grep -c "refused an off-screen frame" "$WORK/app.err")" = "$1" ]; }
+  xdotool windowsize "$HOST_WINDOW" 16500 10
+  wait_until --while app_running "$WAIT_SECONDS" refusals 1 || fail "no refusal reported at 16500 x 10"
+  xdotool windowsize "$HOST_WINDOW" 400 300
+  wait_until --while app_running "$WAIT_SECONDS" host_filled 400x300 || fail "no picture back at 400 x 300"
+  xdotool windowsize "$HOST_WINDOW" 16600 10
+  wait_until --while app_running "$WAIT_SECONDS" refusals 2 ||
+    fail "the off-screen frame was not tried again after a refusal: $(cat "$WORK/app.err")"
+  app_running || fail "the program ended"
+  ;;
 fullscreen_refused)
   # No fullscreen for a window another program sizes: one line says so, and
   # the program draws on.
