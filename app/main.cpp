@@ -109,7 +109,9 @@ void reportGlErrors() {
         for (int i = 0; i < reportedCount; ++i) {
             known |= reported[i] == error;
         }
-        if (!known && reportedCount < 8) {
+        // A frame drawn into a window that its owner has just taken away
+        // fails for that reason alone; the program ends once it sees.
+        if (!known && reportedCount < 8 && platformWindowExists()) {
             reported[reportedCount++] = error;
             std::fprintf(stderr, "Marivelle: OpenGL error 0x%04x during a frame\n", error);
         }

@@ -62,6 +62,10 @@ void platformGetDrawableSize(int* width, int* height);
 // says why. The size events that follow carry the new drawable size.
 bool platformSetFullscreen(bool on);
 bool platformIsFullscreen();
+// False once the window is gone: one that another program owns can be taken
+// away at any time, and frames drawn into it meanwhile raise errors that are
+// no fault of ours. Asks the window system now; for rare use.
+bool platformWindowExists();
 // Presents the back buffer.
 void platformSwapBuffers();
 // True when the key with this virtual-key code (letters 'A'..'Z', arrows

@@ -139,6 +139,8 @@ bool platformPollEvent(PlatformEvent* event) {
 // Nothing but the caller can queue an event, so there is nothing to sleep for.
 bool platformWaitEvent(PlatformEvent* event) { return platformPollEvent(event); }
 
+bool platformWindowExists() { return display != EGL_NO_DISPLAY; }
+
 // A pbuffer is never minimised or covered.
 bool platformIsWindowVisible() { return display != EGL_NO_DISPLAY; }
 

@@ -192,6 +192,12 @@ bool platformWaitEvent(PlatformEvent* event) {
     return SDL_WaitEventTimeout(&in, timeout) != 0 && translateEvent(in, event);
 }
 
+bool platformWindowExists() {
+    int width = 0;
+    int height = 0;
+    return sdlWindow != nullptr && (!sdlWindowIsForeign || readX11WindowSize(sdlWindow, &width, &height));
+}
+
 bool platformIsWindowVisible() {
     if (sdlWindow == nullptr) {
         return false;
