@@ -55,3 +55,5 @@ bool countFrame(FrameRateMeter& meter, int64_t now, double* rate) {
     meter.lastRate = *rate;
     return true;
 }
+
+void restartFrameRateMeter(FrameRateMeter& meter) { meter.started = false; }

@@ -31,3 +31,6 @@ struct FrameRateMeter {
 // the window just ended in *RATE, when at least a second has passed since the
 // window began.
 bool countFrame(FrameRateMeter& meter, int64_t now, double* rate);
+// Drops the window being counted: after a pause in drawing, the next frame
+// opens a fresh one instead of ending a window that spans the pause.
+void restartFrameRateMeter(FrameRateMeter& meter);

@@ -31,9 +31,11 @@ constexpr int kExitUsage = 2;
 AppOptions options;
 FramePacer pacer;
 FrameRateMeter meter;
-// True when frames are drawn off-screen because the given window's own
-// depth or stencil buffer is too small.
-bool drawingOffscreen = false;
+// True when frames are to be drawn off-screen because the given window's own
+// depth or stencil buffer is too small; frames are drawn directly only while
+// the driver refuses a framebuffer of the current size.
+bool wantOffscreen = false;
+bool offscreenRefused = false;
 
 // Opens the program's window, or in screensaver mode takes the one it is
 // given. False after printing why not.
@@ -75,17 +77,30 @@ bool checkWindowBuffers() {
                      depthBits, stencilBits);
         return false;
     }
-    drawingOffscreen = true;
+    wantOffscreen = true;
     return true;
 }
 
 void resizeFrame(int width, int height) {
-    if (drawingOffscreen && !resizeOffscreenFrame(width, height)) {
-        std::fprintf(stderr, "Marivelle: the driver refused an off-screen frame of %d x %d; drawing directly\n",
-                     width, height);
-        drawingOffscreen = false;
+    if (wantOffscreen) {
+        bool refused = !resizeOffscreenFrame(width, height);
+        if (refused && !offscreenRefused) {
+            std::fprintf(stderr,
+                         "Marivelle: the driver refused an off-screen frame of %d x %d; drawing directly until "
+                         "the size changes\n",
+                         width, height);
+        }
+        offscreenRefused = refused;
     }
     resizeViewport(width, height);
+}
+
+// Switches between fullscreen and the window; says why on standard error
+// when it cannot, and goes on as it was.
+void switchFullscreen(bool on) {
+    if (!platformSetFullscreen(on)) {
+        std::fprintf(stderr, "Marivelle: cannot %s fullscreen: %s\n", on ? "go" : "leave", platformGetLastError());
+    }
 }
 
 // Reports each kind of GL error once on standard error: a frame should raise
@@ -98,7 +113,9 @@ void reportGlErrors() {
         for (int i = 0; i < reportedCount; ++i) {
             known |= reported[i] == error;
         }
-        if (!known && reportedCount < 8) {
+        // A frame drawn into a window that its owner has just taken away
+        // fails for that reason alone; the program ends once it sees.
+        if (!known && reportedCount < 8 && platformWindowExists()) {
             reported[reportedCount++] = error;
             std::fprintf(stderr, "Marivelle: OpenGL error 0x%04x during a frame\n", error);
         }
@@ -112,7 +129,7 @@ void renderOnePaint() {
     if (options.fpsOverlay && meter.lastRate > 0.0) {
         drawFpsOverlay(meter.lastRate);
     }
-    if (drawingOffscreen) {
+    if (wantOffscreen) {
         presentOffscreenFrame();
     }
     reportGlErrors();
@@ -144,7 +161,7 @@ bool handleEvent(const PlatformEvent& event) {
         resizeFrame(event.width, event.height);
         return true;
     case PLATFORM_EVENT_FULLSCREEN_KEY:
-        platformSetFullscreen(!platformIsFullscreen());
+        switchFullscreen(!platformIsFullscreen());
         return true;
     }
     return true;
@@ -186,8 +203,8 @@ int main(int argc, char** argv) {
         startTour(!screensaver);
     }
     platformShowWindow();
-    if (options.fullscreen && !screensaver) {
-        platformSetFullscreen(true);
+    if (options.fullscreen) {
+        switchFullscreen(true);
     }
     int maxFps = options.maxFps;
     if (screensaver && maxFps == 0) {
@@ -209,10 +226,20 @@ int main(int argc, char** argv) {
             running = handleEvent(event);
             handled = true;
         }
+        if (!running || handled) {
+            continue;
+        }
         // Like a window whose paint is never validated: a frame whenever no
-        // other event waits.
-        if (running && !handled) {
+        // other event waits, unless nobody can see it. Then sleep until the
+        // window system has news; the clocks run on, so the first frame
+        // after shows the time that passed.
+        if (platformIsWindowVisible()) {
             renderOnePaint();
+        } else {
+            restartFrameRateMeter(meter);
+            if (platformWaitEvent(&event)) {
+                running = handleEvent(event);
+            }
         }
     }
     closeWindow();

@@ -37,20 +37,35 @@ bool platformAttachWindow(uint64_t windowId);
 void platformShowWindow();
 // Releases the context and the window. Safe to call when none exists.
 void platformDestroyWindow();
-// One line describing the last failure of platformCreateWindow.
+// One line describing the last failure of platformCreateWindow,
+// platformAttachWindow or platformSetFullscreen.
 const char* platformGetLastError();
 // Takes the next pending event; false when none waits.
 bool platformPollEvent(PlatformEvent* event);
+// Sleeps until an event waits and takes it, as platformPollEvent does. May
+// wake without one (false) when the window is due for its periodic check;
+// call it again. For a program that draws nothing while nobody can see it.
+bool platformWaitEvent(PlatformEvent* event);
+// False while nobody can see the window: minimised, hidden, or wholly covered
+// by other windows as far as the window system says. A window another
+// program owns counts as seen while it and every window around it is mapped,
+// as the periodic check last found it.
+bool platformIsWindowVisible();
 // Size of the drawable area in pixels, as the window system has it now. A
-// size event is also sent when this changes without the window system saying
-// so (checked a few times a second).
+// size event is also sent when it comes to differ from the size this last
+// returned without the window system saying so (checked a few times a
+// second).
 void platformGetDrawableSize(int* width, int* height);
 // Covers the display that holds the window, at the desktop's resolution (the
 // display mode never changes), or gives the window back its earlier size and
-// place. False when the window cannot do it; the size events that follow
-// carry the new drawable size.
+// place. False when the window cannot do it; platformGetLastError() then
+// says why. The size events that follow carry the new drawable size.
 bool platformSetFullscreen(bool on);
 bool platformIsFullscreen();
+// False once the window is gone: one that another program owns can be taken
+// away at any time, and frames drawn into it meanwhile raise errors that are
+// no fault of ours. Asks the window system now; for rare use.
+bool platformWindowExists();
 // Presents the back buffer.
 void platformSwapBuffers();
 // True when the key with this virtual-key code (letters 'A'..'Z', arrows

@@ -136,6 +136,14 @@ bool platformPollEvent(PlatformEvent* event) {
     return true;
 }
 
+// Nothing but the caller can queue an event, so there is nothing to sleep for.
+bool platformWaitEvent(PlatformEvent* event) { return platformPollEvent(event); }
+
+bool platformWindowExists() { return display != EGL_NO_DISPLAY; }
+
+// A pbuffer is never minimised or covered.
+bool platformIsWindowVisible() { return display != EGL_NO_DISPLAY; }
+
 void platformGetDrawableSize(int* width, int* height) {
     *width = surfaceWidth;
     *height = surfaceHeight;
@@ -144,6 +152,7 @@ void platformGetDrawableSize(int* width, int* height) {
 // The pbuffer has no display to cover; the request is only remembered.
 bool platformSetFullscreen(bool on) {
     if (display == EGL_NO_DISPLAY) {
+        std::snprintf(lastError, sizeof lastError, "there is no window to make fullscreen");
         return false;
     }
     fullscreenOn = on;

@@ -4,6 +4,7 @@
 // program's window in sdl_foreign.cpp.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -20,9 +21,8 @@ namespace {
 SDL_GLContext context = nullptr;
 char lastError[512] = "";
 
-// Releases whatever a failed start-up had made, ending the X error trap only
-// after SDL has closed its display, so that errors still in flight are
-// trapped rather than fatal.
+// Releases whatever a failed start-up had made. Errors still in flight are
+// drained into the trap before SDL_Quit puts Xlib's default handler back.
 void abandonStartUp() {
     if (context != nullptr) {
         SDL_GL_DeleteContext(context);
@@ -32,9 +32,22 @@ void abandonStartUp() {
         SDL_DestroyWindow(sdlWindow);
         sdlWindow = nullptr;
     }
+    drainX11Requests();
     SDL_Quit();
     char ignored[8];
     endX11ErrorTrap(nullptr, ignored, sizeof ignored);
+}
+
+// True, with the failure recorded, when the foreign window that sdlWindow
+// wraps no longer exists on SDL's own connection.
+bool checkForeignWindowGone(unsigned long foreignWindow) {
+    int width = 0;
+    int height = 0;
+    if (readX11WindowSize(sdlWindow, &width, &height)) {
+        return false;
+    }
+    std::snprintf(lastError, sizeof lastError, "window 0x%lx does not exist or is not a window", foreignWindow);
+    return true;
 }
 
 } // namespace
@@ -66,6 +79,7 @@ bool platformCreateWindow(const char* title, int width, int height) {
     if (!createContextIn(title, width, height, 0)) {
         return false;
     }
+    watchX11Visibility(sdlWindow);
     SDL_StartTextInput();
     return true;
 }
@@ -103,12 +117,21 @@ bool createContextIn(const char* title, int width, int height, unsigned long for
         abandonStartUp();
         return false;
     }
+    // The given window was looked up on a connection of our own and may have
+    // gone since: SDL's context creation would read its attributes unchecked.
+    if (foreignWindow != 0 && checkForeignWindowGone(foreignWindow)) {
+        abandonStartUp();
+        return false;
+    }
     context = SDL_GL_CreateContext(sdlWindow);
     if (context != nullptr) {
         SDL_GL_MakeCurrent(sdlWindow, context);
     }
     if (endX11ErrorTrap(sdlWindow, refused, sizeof refused)) {
         setPlainError(refused);
+        if (foreignWindow != 0) {
+            checkForeignWindowGone(foreignWindow);
+        }
         beginX11ErrorTrap();
         abandonStartUp();
         return false;
@@ -137,10 +160,21 @@ void platformDestroyWindow() {
     if (sdlWindow != nullptr) {
         SDL_DestroyWindow(sdlWindow);
         sdlWindow = nullptr;
-        sdlWindowIsForeign = false;
         clearLatchedKeys();
         forgetReportedSize();
         forgetFullscreen();
+        // A frame drawn into a foreign window just as its owner took it away
+        // leaves errors on their way back: they must reach our handler.
+        drainX11Requests();
+        // A daemon takes its window away and sends SIGTERM in either order.
+        // When the window went first, the signal can come once SDL no longer
+        // turns it into a quit event; the program is ending already, and
+        // must end with its own status, not the signal's.
+        if (sdlWindowIsForeign) {
+            std::signal(SIGTERM, SIG_IGN);
+            std::signal(SIGINT, SIG_IGN);
+        }
+        sdlWindowIsForeign = false;
         SDL_Quit();
     }
 }
@@ -148,6 +182,11 @@ void platformDestroyWindow() {
 const char* platformGetLastError() { return lastError; }
 
 void platformGetDrawableSize(int* width, int* height) {
+    readDrawableSize(width, height);
+    noteReportedSize(*width, *height);
+}
+
+void readDrawableSize(int* width, int* height) {
     *width = 0;
     *height = 0;
     if (sdlWindow == nullptr) {

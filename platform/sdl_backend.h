@@ -29,3 +29,9 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out);
 void clearLatchedKeys();
 void forgetReportedSize();
 void forgetFullscreen();
+// The drawable's size as the window system has it now, without noting it as
+// known to the program (platformGetDrawableSize does both).
+void readDrawableSize(int* width, int* height);
+// Notes the size the program now knows, so that the periodic check reports
+// only a change from it.
+void noteReportedSize(int width, int height);

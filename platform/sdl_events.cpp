@@ -13,12 +13,19 @@ namespace {
 // that starts and ends between two frames still counts once.
 bool latchedKeys[256] = {};
 
-// The drawable size the last size event carried (-1 before the first check),
-// and when the window system is next asked for the real size.
+// The drawable size the program last learnt, from a size event or from
+// platformGetDrawableSize (-1 before either), and when the window system is
+// next asked for the real size.
 int reportedWidth = -1;
 int reportedHeight = -1;
 Uint64 nextSizeCheck = 0;
 constexpr Uint64 kSizeCheckMilliseconds = 250;
+
+// Whether anybody can see the window: a window of our own is wholly covered
+// when the X server last said so; a foreign window is viewable when the
+// periodic check last found it mapped, and every window around it.
+bool ownWindowObscured = false;
+bool foreignWindowViewable = true;
 
 // Maps the virtual-key codes the camera polls onto SDL scancodes: a letter
 // key is the one in that letter's place on a US keyboard, whatever its label
@@ -107,6 +114,9 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         out->type = PLATFORM_EVENT_CHAR;
         out->character = static_cast<unsigned char>(in.text.text[0]);
         return true;
+    case SDL_SYSWMEVENT:
+        readX11VisibilityChange(sdlWindow, in, &ownWindowObscured);
+        return false;
     default:
         return false;
     }
@@ -118,16 +128,19 @@ void forgetReportedSize() {
     reportedWidth = -1;
     reportedHeight = -1;
     nextSizeCheck = 0;
+    ownWindowObscured = false;
+    foreignWindowViewable = true;
+}
+
+void noteReportedSize(int width, int height) {
+    reportedWidth = width;
+    reportedHeight = height;
 }
 
 bool platformPollEvent(PlatformEvent* event) {
     SDL_Event in;
     while (SDL_PollEvent(&in)) {
         if (translateEvent(in, event)) {
-            if (event->type == PLATFORM_EVENT_SIZE) {
-                reportedWidth = event->width;
-                reportedHeight = event->height;
-            }
             return true;
         }
     }
@@ -144,24 +157,56 @@ bool platformPollEvent(PlatformEvent* event) {
     int width = 0;
     int height = 0;
     if (!sdlWindowIsForeign) {
-        platformGetDrawableSize(&width, &height);
-    } else if (!readX11WindowSize(sdlWindow, &width, &height)) {
+        readDrawableSize(&width, &height);
+    } else if (!readX11WindowSize(sdlWindow, &width, &height, &foreignWindowViewable)) {
         *event = PlatformEvent{};
         event->type = PLATFORM_EVENT_CLOSE;
         return true;
     }
     nextSizeCheck = now + kSizeCheckMilliseconds;
-    bool changed = reportedWidth >= 0 && (width != reportedWidth || height != reportedHeight);
-    reportedWidth = width;
-    reportedHeight = height;
-    if (!changed) {
+    // Compared with what the program last learnt, so that a change made
+    // before the first check (during start-up) is reported too.
+    if (width == reportedWidth && height == reportedHeight) {
         return false;
     }
+    noteReportedSize(width, height);
     *event = PlatformEvent{};
     event->type = PLATFORM_EVENT_SIZE;
     event->width = width;
     event->height = height;
     return true;
+}
+
+bool platformWaitEvent(PlatformEvent* event) {
+    if (platformPollEvent(event)) {
+        return true;
+    }
+    if (sdlWindow == nullptr) {
+        return false;
+    }
+    // Until the periodic check is due: a foreign window says nothing of its
+    // own, so that check is how its being mapped again is seen.
+    Uint64 now = SDL_GetTicks64();
+    int timeout = nextSizeCheck > now ? static_cast<int>(nextSizeCheck - now) : 0;
+    SDL_Event in;
+    return SDL_WaitEventTimeout(&in, timeout) != 0 && translateEvent(in, event);
+}
+
+bool platformWindowExists() {
+    int width = 0;
+    int height = 0;
+    return sdlWindow != nullptr && (!sdlWindowIsForeign || readX11WindowSize(sdlWindow, &width, &height));
+}
+
+bool platformIsWindowVisible() {
+    if (sdlWindow == nullptr) {
+        return false;
+    }
+    if (sdlWindowIsForeign) {
+        return foreignWindowViewable;
+    }
+    Uint32 flags = SDL_GetWindowFlags(sdlWindow);
+    return (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) == 0 && !ownWindowObscured;
 }
 
 bool platformIsKeyPressed(int virtualKey) {

@@ -22,7 +22,12 @@ FullscreenState fullscreen;
 } // namespace
 
 bool platformSetFullscreen(bool on) {
-    if (sdlWindow == nullptr || sdlWindowIsForeign) {
+    if (sdlWindow == nullptr) {
+        setPlainError("there is no window to make fullscreen");
+        return false;
+    }
+    if (sdlWindowIsForeign) {
+        setPlainError("the window belongs to another program, which sets its size");
         return false;
     }
     if (on == fullscreen.on) {
@@ -37,6 +42,7 @@ bool platformSetFullscreen(bool on) {
         // sized over its display directly; the server applies that at once.
         if (checkX11WindowManager(sdlWindow)) {
             if (SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+                setSdlError("the window manager's fullscreen request failed");
                 return false;
             }
             fullscreen.placedByUs = false;
@@ -44,6 +50,7 @@ bool platformSetFullscreen(bool on) {
             SDL_Rect bounds;
             int display = SDL_GetWindowDisplayIndex(sdlWindow);
             if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
+                setSdlError("cannot find the display that holds the window");
                 return false;
             }
             SDL_SetWindowBordered(sdlWindow, SDL_FALSE);
@@ -57,6 +64,7 @@ bool platformSetFullscreen(bool on) {
         SDL_SetWindowPosition(sdlWindow, fullscreen.windowedX, fullscreen.windowedY);
         SDL_SetWindowBordered(sdlWindow, SDL_TRUE);
     } else if (SDL_SetWindowFullscreen(sdlWindow, 0) != 0) {
+        setSdlError("cannot leave fullscreen");
         return false;
     }
     fullscreen.on = on;

@@ -18,8 +18,31 @@ bool keptForTheRun = false;
 bool trapped = false;
 unsigned char trappedErrorCode = 0;
 unsigned char trappedRequestCode = 0;
+// SDL's connection, as last seen through one of its windows.
+Display* sdlDisplay = nullptr;
 
-int recordX11Error(Display*, XErrorEvent* event) {
+// The check that checkRequestsFail runs: an error counts against it only when
+// it answers one of the check's own requests (serial from firstSerial on, on
+// its display) about its resource (0: any). Any other error goes on to the
+// handler that was in place outside the check (forwardTo), or is recorded.
+struct RunningCheck {
+    Display* display = nullptr;
+    unsigned long firstSerial = 0;
+    unsigned long resource = 0;
+    ErrorHandler forwardTo = nullptr;
+    bool failed = false;
+};
+RunningCheck check;
+
+int recordX11Error(Display* display, XErrorEvent* event) {
+    if (check.display == display && event->serial >= check.firstSerial &&
+        (check.resource == 0 || event->resourceid == check.resource)) {
+        check.failed = true;
+        return 0;
+    }
+    if (check.display != nullptr && check.forwardTo != nullptr) {
+        return check.forwardTo(display, event);
+    }
     if (!trapped) {
         trapped = true;
         trappedErrorCode = event->error_code;
@@ -40,20 +63,26 @@ Display* findX11Display(SDL_Window* window, Window* xid) {
     if (xid != nullptr) {
         *xid = info.info.x11.window;
     }
+    sdlDisplay = info.info.x11.display;
     return info.info.x11.display;
 }
 
-// Runs REQUESTS with X errors recorded, waits for the server to answer them
-// and tells whether any failed. An outer trap's record is kept as it was.
+// Runs REQUESTS, which concern RESOURCE (0: no one resource), waits for the
+// server to answer them and tells whether any of them failed. Errors of
+// earlier requests that arrive meanwhile are not the check's: they go where
+// they would have gone without it.
 template <typename Requests>
-bool checkRequestsFail(Display* display, Requests requests) {
+bool checkRequestsFail(Display* display, unsigned long resource, Requests requests) {
     ErrorHandler previous = XSetErrorHandler(recordX11Error);
-    bool earlier = trapped;
-    trapped = false;
+    check.display = display;
+    check.firstSerial = NextRequest(display);
+    check.resource = resource;
+    check.forwardTo = previous != recordX11Error ? previous : nullptr;
+    check.failed = false;
     requests();
     XSync(display, False);
-    bool failed = trapped;
-    trapped = earlier;
+    bool failed = check.failed;
+    check = RunningCheck{};
     XSetErrorHandler(previous);
     return failed;
 }
@@ -123,7 +152,7 @@ bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
     return true;
 }
 
-bool readX11WindowSize(SDL_Window* window, int* width, int* height) {
+bool readX11WindowSize(SDL_Window* window, int* width, int* height, bool* viewable) {
     Window xid = 0;
     Display* display = findX11Display(window, &xid);
     if (display == nullptr) {
@@ -131,13 +160,53 @@ bool readX11WindowSize(SDL_Window* window, int* width, int* height) {
     }
     XWindowAttributes attributes;
     Status ok = 0;
-    bool failed = checkRequestsFail(display, [&] { ok = XGetWindowAttributes(display, xid, &attributes); });
+    bool failed = checkRequestsFail(display, xid, [&] { ok = XGetWindowAttributes(display, xid, &attributes); });
     if (ok == 0 || failed) {
         return false;
     }
     *width = attributes.width;
     *height = attributes.height;
+    if (viewable != nullptr) {
+        *viewable = attributes.map_state == IsViewable;
+    }
     return true;
+}
+
+void watchX11Visibility(SDL_Window* window) {
+    Window xid = 0;
+    Display* display = findX11Display(window, &xid);
+    if (display == nullptr) {
+        return;
+    }
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    // Added to what SDL selected: a second XSelectInput would replace it.
+    XWindowAttributes attributes;
+    if (!checkRequestsFail(display, xid, [&] { XGetWindowAttributes(display, xid, &attributes); })) {
+        XSelectInput(display, xid, attributes.your_event_mask | VisibilityChangeMask);
+    }
+}
+
+bool readX11VisibilityChange(SDL_Window* window, const SDL_Event& event, bool* obscured) {
+    if (event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr || event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    const XEvent& x = event.syswm.msg->msg.x11.event;
+    Window xid = 0;
+    if (x.type != VisibilityNotify || findX11Display(window, &xid) == nullptr || x.xvisibility.window != xid) {
+        return false;
+    }
+    *obscured = x.xvisibility.state == VisibilityFullyObscured;
+    return true;
+}
+
+void drainX11Requests() {
+    if (sdlDisplay == nullptr) {
+        return;
+    }
+    ErrorHandler previous = XSetErrorHandler(recordX11Error);
+    XSync(sdlDisplay, False);
+    XSetErrorHandler(previous);
+    sdlDisplay = nullptr;
 }
 
 bool checkX11WindowManager(SDL_Window* window) {
@@ -169,7 +238,7 @@ bool checkX11WindowManager(SDL_Window* window) {
     Window manager = 0;
     Window again = 0;
     bool named = false;
-    bool failed = checkRequestsFail(display, [&] {
+    bool failed = checkRequestsFail(display, 0, [&] {
         named = readWindowProperty(DefaultRootWindow(display), &manager) &&
                 readWindowProperty(manager, &again) && again == manager;
     });
@@ -187,7 +256,8 @@ bool resolveX11Window(unsigned long id, unsigned long* resolved, char* why, size
     // answers BadWindow or BadDrawable; trapped, it only fails the check.
     XWindowAttributes attributes;
     Status ok = 0;
-    bool failed = checkRequestsFail(display, [&] { ok = XGetWindowAttributes(display, window, &attributes); });
+    bool failed =
+        checkRequestsFail(display, window, [&] { ok = XGetWindowAttributes(display, window, &attributes); });
     bool exists = ok != 0 && !failed;
     XCloseDisplay(display);
     if (!exists) {
@@ -213,7 +283,10 @@ bool resolveX11Window(unsigned long id, unsigned long*, char* why, size_t size) 
 }
 void beginX11ErrorTrap() {}
 bool endX11ErrorTrap(SDL_Window*, char*, size_t) { return false; }
-bool readX11WindowSize(SDL_Window*, int*, int*) { return false; }
+bool readX11WindowSize(SDL_Window*, int*, int*, bool*) { return false; }
+void watchX11Visibility(SDL_Window*) {}
+bool readX11VisibilityChange(SDL_Window*, const SDL_Event&, bool*) { return false; }
+void drainX11Requests() {}
 bool checkX11WindowManager(SDL_Window*) { return true; }
 
 #endif

@@ -19,9 +19,21 @@ bool takeX11ErrorSeen();
 // reports the first error trapped since beginX11ErrorTrap: false when none,
 // else true with a line naming the cause in WHY.
 bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size);
-// The window's size as the X server has it now. False when it cannot be
-// asked (not X11, or the window is gone).
-bool readX11WindowSize(SDL_Window* window, int* width, int* height);
+// The window's size as the X server has it now, and in VIEWABLE (when not
+// null) whether it and every window around it is mapped. False when it
+// cannot be asked (not X11, or the window is gone).
+bool readX11WindowSize(SDL_Window* window, int* width, int* height, bool* viewable = nullptr);
+// Asks the X server to tell when the window (one of the program's own) comes
+// to be wholly covered or uncovered, and SDL to pass those reports on.
+void watchX11Visibility(SDL_Window* window);
+// True when EVENT is such a report for the window; OBSCURED then says
+// whether it is wholly covered now.
+bool readX11VisibilityChange(SDL_Window* window, const SDL_Event& event, bool* obscured);
+// Waits, with X errors recorded rather than fatal, for the server to answer
+// every request sent so far on SDL's connection. SDL_Quit puts Xlib's default
+// handler back before it closes the connection, and that handler ends the
+// process on an error still on its way: call this right before SDL_Quit.
+void drainX11Requests();
 // True when an EWMH window manager runs on the window's screen, the kind that
 // honours SDL's desktop-fullscreen request.
 bool checkX11WindowManager(SDL_Window* window);

@@ -365,6 +365,64 @@ picture_changed() {
   [[ $changed =~ ^[0-9]+$ ]] && [ "$changed" -ge "$4" ]
 }
 
+# Starts openbox and waits until it has taken the screen.
+start_window_manager() {
+  openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
+  wait_until 60 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+    fail "openbox did not start"
+}
+
+# Share of one core, in percent with two decimals, that process PID used
+# (user and system time from /proc) over the next SECONDS of wall-clock time.
+cpu_percent_over() {
+  local pid=$1 seconds=$2 start_us start_ticks end_ticks
+  cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | awk '{ print $12 + $13 }'; }
+  read_clock; start_us=$CLOCK_US; start_ticks=$(cpu_ticks "$pid")
+  sleep "$seconds"
+  end_ticks=$(cpu_ticks "$pid"); read_clock
+  [ -n "$start_ticks" ] && [ -n "$end_ticks" ] || return 1
+  awk -v t="$((end_ticks - start_ticks))" -v hz="$(getconf CLK_TCK)" -v us="$((CLOCK_US - start_us))" \
+    'BEGIN { printf "%.2f\n", t / hz * 100 / (us / 1000000) }'
+}
+
+# Checks that the program, once it has settled (a second below 5 % of a core),
+# uses under 1 % of a core over 10 s, as when it draws nothing; WHAT names
+# the state for the messages. Sets IDLE_CPU.
+expect_idle_cpu() {
+  local what=$1 settled
+  quiet() { settled=$(cpu_percent_over "$APP_PID" 1) && awk -v p="$settled" 'BEGIN { exit !(p < 5) }'; }
+  wait_until --while app_running "$WAIT_SECONDS" quiet || fail "$what: the program keeps using ${settled:-?} % of a core"
+  IDLE_CPU=$(cpu_percent_over "$APP_PID" 10) || fail "$what: cannot read the program's CPU time"
+  echo "$what: $IDLE_CPU % of a core over 10 s"
+  awk -v p="$IDLE_CPU" 'BEGIN { exit !(p < 1) }' || fail "$what: the program used $IDLE_CPU % of a core over 10 s"
+}
+
+# Waits while the program runs until two pictures of WINDOW taken one after
+# the other differ in at least 1000 pixels: the program draws again. Prints
+# how long that took, in milliseconds from the call.
+wait_for_motion() {
+  local window=$1 start_us
+  read_clock; start_us=$CLOCK_US
+  rm -f "$WORK/motion_last.png"
+  moving() {
+    screenshot "$window" "$WORK/motion_now.png" 2>/dev/null || return 1
+    if [ -f "$WORK/motion_last.png" ] && picture_changed_from "$WORK/motion_last.png" "$WORK/motion_now.png"; then
+      return 0
+    fi
+    mv "$WORK/motion_now.png" "$WORK/motion_last.png"
+    return 1
+  }
+  wait_until --while app_running --every 0.05 "$WAIT_SECONDS" moving || return 1
+  read_clock
+  echo $(((CLOCK_US - start_us) / 1000))
+}
+
+picture_changed_from() {
+  local changed
+  changed=$(pixels_changed "$1" "$2")
+  [[ $changed =~ ^[0-9]+$ ]] && [ "$changed" -ge 1000 ]
+}
+
 # Resident memory of a process in kB.
 resident_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
 

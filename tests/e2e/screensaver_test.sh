@@ -10,6 +10,7 @@ case_name=${1:?case}
 # sets HOST_WINDOW to its id.
 make_host_window() {
   local stencil=$1 width=$2 height=$3
+  rm -f "$WORK/host.id"
   "$MAKE_WINDOW" "$stencil" "$width" "$height" >"$WORK/host.id" 2>"$WORK/host.err" &
   HOST_PID=$!
   wait_until 30 test -s "$WORK/host.id" || fail "no host window: $(cat "$WORK/host.err")"
@@ -118,6 +119,73 @@ terminate_and_interrupt)
   wait_until 30 test -s "$WORK/exit_code" || fail "the program went on after its window was destroyed"
   [ "$(cat "$WORK/exit_code")" = 0 ] || fail "exit status $(cat "$WORK/exit_code") after the window went"
   [ ! -s "$WORK/app.err" ] || fail "the program wrote to standard error after its window went"
+  ;;
+unmapped_window_sleeps)
+  # As a preview in a settings dialog that is minimised: the given window is
+  # unmapped, the program draws nothing; mapped again, it draws at once.
+  start_xvfb
+  make_host_window 8 320 240
+  start_app_with --window-id "$HOST_WINDOW"
+  wait_until 30 host_filled 320x240 || fail "no picture"
+  xdotool windowunmap "$HOST_WINDOW"
+  wait_until "$WAIT_SECONDS" window_hidden "$HOST_WINDOW" || fail "the window was not unmapped"
+  expect_idle_cpu "unmapped"
+  xdotool windowmap "$HOST_WINDOW"
+  took=$(wait_for_motion "$HOST_WINDOW") || fail "the picture did not move again after the window was mapped"
+  wait_for_motion "$HOST_WINDOW" >/dev/null || fail "the picture moved once after the window was mapped, then stopped"
+  echo "mapped again: the picture moved $took ms after the request"
+  kill -TERM "$APP_PID"
+  [ "$(wait_exit)" = 0 ] || fail "exit status after SIGTERM"
+  [ ! -s "$WORK/app.err" ] || fail "the program wrote to standard error"
+  ;;
+window_goes_with_terminate)
+  # As a daemon unblanks: the window goes and SIGTERM follows within a few
+  # milliseconds, so the signal can meet the program anywhere on its way out,
+  # a frame's errors on their way back. Every run ends with 0 and says nothing.
+  start_xvfb
+  for round in $(seq 20); do
+    make_host_window 8 320 240
+    start_app_with --window-id "$HOST_WINDOW"
+    wait_until 30 host_filled 320x240 || fail "round $round: no picture"
+    kill "$HOST_PID"
+    sleep "0.0$((round % 5 * 2))"
+    kill -TERM "$APP_PID" 2>/dev/null
+    code=$(wait_exit)
+    [ "$code" = 0 ] && [ ! -s "$WORK/app.err" ] ||
+      fail "round $round: exit status $code after the window went and SIGTERM came"
+    wait "$HOST_PID" 2>/dev/null
+  done
+  ;;
+refused_offscreen_retried)
+  # A window without stencil is drawn through an off-screen frame. A width
+  # past the driver's largest framebuffer is refused, and the program draws
+  # directly; at the next size it tries the off-screen frame again, and a
+  # second refusal is reported again.
+  start_xvfb
+  make_host_window 0 400 300
+  start_app_with --window-id "$HOST_WINDOW"
+  wait_until 30 host_filled 400x300 || fail "no picture"
+  refusals() { [ "$(grep -c "refused an off-screen frame" "$WORK/app.err")" = "$1" ]; }
+  xdotool windowsize "$HOST_WINDOW" 16500 10
+  wait_until --while app_running "$WAIT_SECONDS" refusals 1 || fail "no refusal reported at 16500 x 10"
+  xdotool windowsize "$HOST_WINDOW" 400 300
+  wait_until --while app_running "$WAIT_SECONDS" host_filled 400x300 || fail "no picture back at 400 x 300"
+  xdotool windowsize "$HOST_WINDOW" 16600 10
+  wait_until --while app_running "$WAIT_SECONDS" refusals 2 ||
+    fail "the off-screen frame was not tried again after a refusal: $(cat "$WORK/app.err")"
+  app_running || fail "the program ended"
+  ;;
+fullscreen_refused)
+  # No fullscreen for a window another program sizes: one line says so, and
+  # the program draws on.
+  start_xvfb
+  make_host_window 8 320 240
+  start_app_with --window-id "$HOST_WINDOW" --fullscreen
+  wait_until 30 host_filled 320x240 || fail "no picture"
+  wait_for_motion "$HOST_WINDOW" >/dev/null || fail "the picture does not move"
+  [ "$(grep -c . "$WORK/app.err")" = 1 ] && grep -q "^Marivelle: cannot go fullscreen: ." "$WORK/app.err" ||
+    fail "expected one line on standard error saying why there is no fullscreen: $(cat "$WORK/app.err")"
+  echo "standard error: $(cat "$WORK/app.err")"
   ;;
 bad_window_id)
   start_xvfb

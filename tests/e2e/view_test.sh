@@ -7,13 +7,6 @@ source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
 SCREEN_RECT="0 0 1280 1024"
 
-# Starts openbox and waits until it has taken the screen.
-start_window_manager() {
-  openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
-  wait_until 60 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-    fail "openbox did not start"
-}
-
 # Prints the window's place and size on the screen: X Y WIDTH HEIGHT.
 window_rect() {
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }

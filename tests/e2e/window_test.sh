@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end tests of the real program in a real window under Xvfb.
-# Usage: window_test.sh CASE   (APP, DATA_DIR and SEND_CLOSE in the environment)
+# Usage: window_test.sh CASE   (APP, DATA_DIR, SEND_CLOSE and MAKE_WINDOW in the environment)
 source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
 
@@ -69,6 +69,36 @@ run_case() {
     app_running || fail "the program ended after restoring"
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code: $code"
+    ;;
+  minimised_sleeps)
+    # Minimised under a window manager, the program draws nothing and waits;
+    # restored, it draws again at once.
+    start_xvfb; start_window_manager; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    xdotool windowminimize "$wid"
+    wait_until "$WAIT_SECONDS" window_hidden "$wid" || fail "the window did not minimise"
+    expect_idle_cpu "minimised"
+    xdotool windowactivate "$wid" 2>/dev/null || xdotool windowmap "$wid"
+    took=$(wait_for_motion "$wid") || fail "the picture did not move again after the window was restored"
+    wait_for_motion "$wid" >/dev/null || fail "the picture moved once after the window was restored, then stopped"
+    echo "restored: the picture moved again $took ms after the request"
+    focus "$wid"; xdotool key --window "$wid" Escape
+    code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
+    ;;
+  covered_sleeps)
+    # Wholly covered by another window, the program draws nothing; uncovered,
+    # it draws again.
+    start_xvfb; start_window_manager; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    "$MAKE_WINDOW" 8 1280 1024 >"$WORK/cover.id" &
+    cover=$!
+    wait_until "$WAIT_SECONDS" find_window make_window >/dev/null || fail "no covering window"
+    expect_idle_cpu "covered"
+    kill "$cover"
+    wait_for_motion "$wid" >/dev/null && wait_for_motion "$wid" >/dev/null ||
+      fail "the picture did not move again once uncovered"
     ;;
   scene_screenshot)
     start_xvfb; start_app

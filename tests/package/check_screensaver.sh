@@ -17,6 +17,25 @@ rm -f "$log"
 # Runs a command as the user, on the test's display.
 as_user() { runuser -u "$user" -- env HOME="$home" DISPLAY="$DISPLAY" PATH="$PATH" "$@"; }
 
+# The daemon runs the hack through this wrapper, which notes how each run
+# ended: the daemon's helper that kills the hacks exits without waiting for
+# them, so its log never says. SIGTERM is passed on as the daemon sends it.
+statuses=$home/hack-status.log
+rm -f "$statuses"
+mkdir -p "$home/status"
+cat >"$home/status/marivelle" <<'WRAPPER'
+#!/bin/sh
+marivelle "$@" &
+child=$!
+trap 'kill -TERM $child' TERM INT
+wait $child
+status=$?
+while kill -0 $child 2>/dev/null; do wait $child; status=$?; done
+echo "status $status" >>"$HOME/hack-status.log"
+exit $status
+WRAPPER
+chmod 755 "$home/status" "$home/status/marivelle"
+
 cat >"$home/.xscreensaver" <<'SETTINGS'
 mode:		one
 selected:	0
@@ -26,9 +45,10 @@ fade:		False
 unfade:		False
 splash:		False
 dpmsEnabled:	False
-programs:	GL: marivelle --root \n\
+programs:	GL: HOME/status/marivelle --root \n\
 
 SETTINGS
+sed -i "s|HOME/status|$home/status|" "$home/.xscreensaver"
 chown "$user" "$home/.xscreensaver"
 
 start_xvfb
@@ -86,6 +106,31 @@ echo "the hack ended $took ms after -deactivate"
 [ "$took" -le 2000 ] || fail "the hack took $took ms to end"
 sleep 1
 grep -i "did not die" "$log" && fail "the daemon says the hack did not die"
+
+# Blanked and unblanked 20 times, as through a user's day: each run of the hack
+# draws, then ends on the daemon's SIGTERM while its window goes.
+runs() { grep -c 'forked ".*marivelle --root" in pid' "$log" 2>/dev/null; }
+for cycle in $(seq 20); do
+  before=$(runs)
+  as_user xscreensaver-command -activate >/dev/null || fail "cycle $cycle: xscreensaver-command -activate failed"
+  wait_until 60 sh -c "[ \$(grep -c 'forked \".*marivelle --root\" in pid' '$log') -gt $before ]" ||
+    fail "cycle $cycle: the daemon did not start the hack again"
+  hack_pid=$(grep 'forked ".*marivelle --root" in pid' "$log" | tail -n 1 | sed -n 's/.* in pid \([0-9]*\) on window.*/\1/p')
+  wait_until 60 shot_lit || fail "cycle $cycle: the screen shows no aquarium"
+  as_user xscreensaver-command -deactivate >/dev/null || fail "cycle $cycle: xscreensaver-command -deactivate failed"
+  wait_until 30 hack_ended || fail "cycle $cycle: the hack (pid $hack_pid) is still running"
+done
+sleep 1
+echo "blanked and unblanked 20 times more: $(runs) runs of the hack in all"
+# Every run ended with status 0 and wrote nothing on standard error, which
+# the daemon's log receives (its own lines, after its banner, begin with its
+# name).
+wait_until 30 sh -c "[ \$(grep -c . '$statuses' 2>/dev/null || echo 0) -ge $(runs) ]" ||
+  fail "the wrapper noted how $(grep -c . "$statuses" 2>/dev/null) of $(runs) runs ended"
+echo "how the runs ended: $(sort "$statuses" | uniq -c | xargs)"
+grep -v -q -x "status 0" "$statuses" && fail "a run of the hack did not end with status 0: $(sort "$statuses" | uniq -c | xargs)"
+stray=$(sed -n '/forked "/,$p' "$log" | grep -v -E "^xscreensaver(-gfx|-systemd|-auth)?: |^[[:space:]]*$")
+[ -z "$stray" ] || fail "the hack wrote on standard error: $(echo "$stray" | head -n 3)"
 as_user xscreensaver-command -exit >/dev/null 2>&1
 kill "$daemon" 2>/dev/null
 echo "screensaver check passed"
