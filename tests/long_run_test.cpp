@@ -92,24 +92,4 @@ TEST(LongRun, AWeekAndAMonthInEveryMotionMovesPerFrameAsInTheFirstMinute) {
     }
 }
 
-TEST(LongRun, ValuesOfTheFirstMinutesAreUnchanged) {
-    // The water's time is the plain seconds until it wraps, and its period is
-    // whole turns of both waves, so the wrap leaves no seam.
-    EXPECT_EQ(computeWaterTime(2.5), 2.5f);
-    for (double rate : {1.3, 2.1}) {
-        double turns = rate * kWaterTimePeriod / (2.0 * M_PI);
-        EXPECT_NEAR(turns, std::round(turns), 1e-9);
-    }
-    // A fish's first lap is the plain float sum; laps later it is below 360.
-    Fish fish;
-    fish.speed = 7.0f;
-    float sum = 0.0f;
-    for (int i = 0; i < 1000; ++i) {
-        stepFish(fish, 0.05f);
-        sum = sum + 7.0f * 10.0f * 0.05f;
-        if (i < 100) ASSERT_EQ(fish.orbitAngle, sum);
-        ASSERT_LT(fish.orbitAngle, 360.0f);
-    }
-}
-
 } // namespace
