@@ -5,7 +5,24 @@ source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
 
 run_case() {
-  case "$case_name" in
+  # Starts the program under a window manager and waits for its picture; runs
+# HIDE and expects the program to idle (WHAT names that state), then runs SHOW
+# and expects the picture to move again, and to go on moving. Leaves the
+# program's window in wid.
+check_sleeps_while() {
+  local what=$1 hide=$2 show=$3 took
+  start_xvfb; start_window_manager; start_app
+  wid=$(wait_window Marivelle) || fail "no window"
+  wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+  "$hide"
+  expect_idle_cpu "$what"
+  "$show"
+  took=$(wait_for_motion "$wid") || fail "$what: the picture did not move again once shown"
+  wait_for_motion "$wid" >/dev/null || fail "$what: the picture moved once after it was shown, then stopped"
+  echo "$what: the picture moved again $took ms after it was shown"
+}
+
+case "$case_name" in
   window_appears)
     start_xvfb; start_app
     wid=$(wait_window Marivelle) || fail "no window named Marivelle"
@@ -73,32 +90,25 @@ run_case() {
   minimised_sleeps)
     # Minimised under a window manager, the program draws nothing and waits;
     # restored, it draws again at once.
-    start_xvfb; start_window_manager; start_app
-    wid=$(wait_window Marivelle) || fail "no window"
-    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
-    xdotool windowminimize "$wid"
-    wait_until "$WAIT_SECONDS" window_hidden "$wid" || fail "the window did not minimise"
-    expect_idle_cpu "minimised"
-    xdotool windowactivate "$wid" 2>/dev/null || xdotool windowmap "$wid"
-    took=$(wait_for_motion "$wid") || fail "the picture did not move again after the window was restored"
-    wait_for_motion "$wid" >/dev/null || fail "the picture moved once after the window was restored, then stopped"
-    echo "restored: the picture moved again $took ms after the request"
+    minimise() {
+      xdotool windowminimize "$wid"
+      wait_until "$WAIT_SECONDS" window_hidden "$wid" || fail "the window did not minimise"
+    }
+    restore() { xdotool windowactivate "$wid" 2>/dev/null || xdotool windowmap "$wid"; }
+    check_sleeps_while minimised minimise restore
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
     ;;
   covered_sleeps)
     # Wholly covered by another window, the program draws nothing; uncovered,
     # it draws again.
-    start_xvfb; start_window_manager; start_app
-    wid=$(wait_window Marivelle) || fail "no window"
-    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
-    "$MAKE_WINDOW" 8 1280 1024 >"$WORK/cover.id" &
-    cover=$!
-    wait_until "$WAIT_SECONDS" find_window make_window >/dev/null || fail "no covering window"
-    expect_idle_cpu "covered"
-    kill "$cover"
-    wait_for_motion "$wid" >/dev/null && wait_for_motion "$wid" >/dev/null ||
-      fail "the picture did not move again once uncovered"
+    cover() {
+      "$MAKE_WINDOW" 8 1280 1024 >"$WORK/cover.id" &
+      cover=$!
+      wait_until "$WAIT_SECONDS" find_window make_window >/dev/null || fail "no covering window"
+    }
+    uncover() { kill "$cover"; }
+    check_sleeps_while covered cover uncover
     ;;
   scene_screenshot)
     start_xvfb; start_app
