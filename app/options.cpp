@@ -8,8 +8,6 @@
 #define MARIVELLE_VERSION "unknown"
 #endif
 
-static_assert(kMaxFishOption == kMaxFish, "--fish reaches exactly the fish table's size");
-
 namespace {
 
 const char kHelp[] =
@@ -63,39 +61,29 @@ bool readWholeNumber(const char* value, int low, int high, int* number) {
     return true;
 }
 
-// The options that take a value: what the value is, for the one line that
-// refuses a missing or bad one.
+// The options that take a value: how the value is read into the options, and
+// what it is, for the one line that refuses a missing or bad one.
 struct ValueOption {
     const char* name;
-    const char* needs;    // "needs ..."
-    const char* isNot;    // "'VALUE' is not ..."
+    const char* needs;  // "needs ..."
+    const char* isNot;  // "'VALUE' is not ..."
+    bool (*read)(const char* value, AppOptions* options);
 };
 
 const ValueOption kValueOptions[] = {
-    {"--window-id", "a window id", "a window id"},
-    {"--max-fps", "a number of frames a second", "a frame rate from 1 to 1000"},
-    {"--fish", "a number of fish", "a number of fish from 1 to 500"},
-    {"--speed", "a speed factor", "a speed factor from 0.25 to 4"},
+    {"--window-id", "a window id", "a window id",
+     [](const char* value, AppOptions* o) { return o->hasWindowId = readWindowId(value, &o->windowId); }},
+    {"--max-fps", "a number of frames a second", "a frame rate from 1 to 1000",
+     [](const char* value, AppOptions* o) { return readWholeNumber(value, 1, kMaxFpsLimit, &o->maxFps); }},
+    {"--fish", "a number of fish", "a number of fish from 1 to 500",
+     [](const char* value, AppOptions* o) { return readFishCount(value, &o->fish); }},
+    {"--speed", "a speed factor", "a speed factor from 0.25 to 4",
+     [](const char* value, AppOptions* o) { return readSpeed(value, &o->speed); }},
 };
-
-// Reads VALUE into the option that NAME names; false when it is not valid.
-bool readValue(const std::string& name, const char* value, AppOptions* options) {
-    if (name == "--window-id") {
-        options->hasWindowId = readWindowId(value, &options->windowId);
-        return options->hasWindowId;
-    }
-    if (name == "--max-fps") {
-        return readWholeNumber(value, 1, kMaxFpsLimit, &options->maxFps);
-    }
-    if (name == "--fish") {
-        return readFishCount(value, &options->fish);
-    }
-    return readSpeed(value, &options->speed);
-}
 
 } // namespace
 
-bool readFishCount(const char* text, int* count) { return readWholeNumber(text, 1, kMaxFishOption, count); }
+bool readFishCount(const char* text, int* count) { return readWholeNumber(text, 1, kMaxFish, count); }
 
 bool readSpeed(const char* text, double* speed) {
     // The screensaver settings write the slider's value with the user's
@@ -209,7 +197,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             if (value == nullptr) {
                 value = argv[++i];
             }
-            if (!readValue(name, value, options)) {
+            if (!valued->read(value, options)) {
                 return refuse(text, "'" + std::string(value) + "' is not " + valued->isNot + " for '" + name + "'");
             }
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {

@@ -29,7 +29,6 @@ enum class CommandLine {
 };
 
 constexpr int kMaxFpsLimit = 1000;
-constexpr int kMaxFishOption = 500;
 constexpr double kMinSpeed = 0.25;
 constexpr double kMaxSpeed = 4.0;
 // The frame cap in screensaver mode when --max-fps names none.
@@ -39,8 +38,8 @@ constexpr int kScreensaverFps = 30;
 // 0x, or decimal; not 0, at most 32 bits, nothing else around it.
 bool readWindowId(const char* text, uint64_t* id);
 
-// Reads a number of fish: a whole number from 1 to kMaxFishOption in plain
-// decimal digits.
+// Reads a number of fish: a whole number from 1 to the fish table's size
+// (500) in plain decimal digits.
 bool readFishCount(const char* text, int* count);
 // Reads a speed factor from kMinSpeed to kMaxSpeed in plain decimal notation
 // (digits with at most one '.' or ','; no sign, exponent or blanks).
