@@ -2,13 +2,15 @@
 // event loop, until Escape or a close request. The command line (options.h)
 // adds fullscreen, the tour, a frame cap, a frame-rate report, the frame rate
 // drawn over the picture, the number of fish, the speed of every motion and
-// the screensaver mode, which draws into a window another program gives.
+// the screensaver mode, which draws into a window another program gives, and
+// the wallpaper, which draws the desktop's background on every monitor.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/clock.h"
 #include "app/frame_pacer.h"
+#include "app/moment.h"
 #include "app/offscreen_frame.h"
 #include "app/options.h"
 #include "app/viewport.h"
@@ -27,6 +29,8 @@ namespace {
 
 constexpr int kExitFailure = -1;
 constexpr int kExitUsage = 2;
+// --wallpaper --stop when no wallpaper runs, or when it would not end.
+constexpr int kExitNotStopped = 1;
 
 AppOptions options;
 FramePacer pacer;
@@ -41,7 +45,9 @@ bool offscreenRefused = false;
 // given. False after printing why not.
 bool openWindow() {
     bool opened = false;
-    if (!checkScreensaverMode(options)) {
+    if (options.wallpaper) {
+        opened = platformCreateWallpaper();
+    } else if (!checkScreensaverMode(options)) {
         opened = platformCreateWindow("Marivelle", 800, 600);
     } else {
         uint64_t id = options.windowId;
@@ -79,6 +85,35 @@ bool checkWindowBuffers() {
     }
     wantOffscreen = true;
     return true;
+}
+
+// The wallpaper's windows take the visual the context asked for; one that
+// came without enough depth or stencil cannot show the frame right.
+bool checkWallpaperBuffers() {
+    GLint depthBits = 0;
+    GLint stencilBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    if (depthBits >= 16 && stencilBits >= 8) {
+        return true;
+    }
+    std::fprintf(stderr, "Marivelle: the wallpaper's windows have %d depth and %d stencil bits, the frame needs 16 and 8\n",
+                 depthBits, stencilBits);
+    return false;
+}
+
+// --wallpaper --stop: 0 once the running wallpaper has ended.
+int stopWallpaper() {
+    switch (platformStopWallpaper()) {
+    case 1:
+        return 0;
+    case 0:
+        std::fprintf(stderr, "Marivelle: no wallpaper of this program runs on this display\n");
+        return kExitNotStopped;
+    default:
+        std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
+        return kExitNotStopped;
+    }
 }
 
 void resizeFrame(int width, int height) {
@@ -122,10 +157,8 @@ void reportGlErrors() {
     }
 }
 
-void renderOnePaint() {
-    waitForFrameSlot(pacer);
-    updateTourOrCamera();
-    renderFrame();
+// What each output's picture gets after the scene, before it is presented.
+void finishOutput() {
     if (options.fpsOverlay && meter.lastRate > 0.0) {
         drawFpsOverlay(meter.lastRate);
     }
@@ -133,7 +166,12 @@ void renderOnePaint() {
         presentOffscreenFrame();
     }
     reportGlErrors();
-    platformSwapBuffers();
+}
+
+void renderOnePaint() {
+    waitForFrameSlot(pacer);
+    updateTourOrCamera();
+    drawMoment(finishOutput);
     double rate = 0.0;
     bool measuring = options.showFps || options.fpsOverlay;
     if (measuring && countFrame(meter, platformReadCounter(), &rate) && options.showFps) {
@@ -158,7 +196,10 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_CHAR:
         return event.character != 27;
     case PLATFORM_EVENT_SIZE:
-        resizeFrame(event.width, event.height);
+        // Several outputs each get their viewport as they are drawn.
+        if (event.output == 0) {
+            resizeFrame(event.width, event.height);
+        }
         return true;
     case PLATFORM_EVENT_FULLSCREEN_KEY:
         switchFullscreen(!platformIsFullscreen());
@@ -181,6 +222,9 @@ int main(int argc, char** argv) {
     case CommandLine::Run:
         break;
     }
+    if (options.wallpaper && options.stop) {
+        return stopWallpaper();
+    }
     if (!openWindow()) {
         return kExitFailure;
     }
@@ -191,23 +235,24 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
     bool screensaver = checkScreensaverMode(options);
-    if (screensaver && !checkWindowBuffers()) {
+    if ((screensaver && !checkWindowBuffers()) || (options.wallpaper && !checkWallpaperBuffers())) {
         closeWindow();
         return kExitFailure;
     }
+    // Neither a screensaver nor a wallpaper reads keys: the tour flies on.
+    bool touring = screensaver || options.wallpaper;
     fishCount = options.fish;
     setClockSpeed(options.speed);
     initScene();
-    // A screensaver always tours, and no key can stop it: it reads none.
-    if (options.tour || screensaver) {
-        startTour(!screensaver);
+    if (options.tour || touring) {
+        startTour(!touring);
     }
     platformShowWindow();
     if (options.fullscreen) {
         switchFullscreen(true);
     }
     int maxFps = options.maxFps;
-    if (screensaver && maxFps == 0) {
+    if (touring && maxFps == 0) {
         maxFps = kScreensaverFps;
     }
     startFramePacer(pacer, maxFps);

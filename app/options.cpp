@@ -30,6 +30,11 @@ const char kHelp[] =
     "                 XSCREENSAVER_WINDOW, or the whole screen, flying the tour\n"
     "                 at 30 frames a second unless --max-fps says otherwise\n"
     "  --window-id ID screensaver mode in the X window ID (0x... or decimal)\n"
+    "  --wallpaper    draw the aquarium as the desktop's background on every\n"
+    "                 monitor, flying the tour at 30 frames a second unless\n"
+    "                 --max-fps says otherwise; it replaces a wallpaper of this\n"
+    "                 program that already runs on the display\n"
+    "  --stop         with --wallpaper: end the wallpaper that runs and exit\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -160,7 +165,8 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             value = argv[i] + equals + 1;
         }
         if (name == "--help" || name == "--version" || name == "--fullscreen" || name == "--tour" ||
-            name == "--fps" || name == "--show-fps" || name == "--root") {
+            name == "--fps" || name == "--show-fps" || name == "--root" || name == "--wallpaper" ||
+            name == "--stop") {
             if (value != nullptr) {
                 return refuse(text, "option '" + name + "' takes no value");
             }
@@ -189,6 +195,10 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             options->fpsOverlay = true;
         } else if (name == "--root") {
             options->root = true;
+        } else if (name == "--wallpaper") {
+            options->wallpaper = true;
+        } else if (name == "--stop") {
+            options->stop = true;
         } else if (valued != nullptr) {
             // The value follows as the next argument unless given after '='.
             if (value == nullptr && i + 1 >= argc) {
@@ -205,6 +215,15 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
         } else {
             return refuse(text, "unexpected argument '" + arg + "'");
         }
+    }
+    if (options->stop && !options->wallpaper) {
+        return refuse(text, "'--stop' ends a wallpaper: give it with '--wallpaper'");
+    }
+    // The wallpaper makes windows of its own, one per monitor, under all others.
+    const char* clash = options->root ? "--root" : options->hasWindowId ? "--window-id"
+                                                 : options->fullscreen ? "--fullscreen" : nullptr;
+    if (options->wallpaper && clash != nullptr) {
+        return refuse(text, std::string("'--wallpaper' cannot be combined with '") + clash + "'");
     }
     return CommandLine::Run;
 }

@@ -17,6 +17,8 @@ struct AppOptions {
     bool root = false;
     bool hasWindowId = false;
     uint64_t windowId = 0;
+    bool wallpaper = false;  // --wallpaper: the desktop's background on every monitor
+    bool stop = false;       // --stop, with --wallpaper: end the one that runs
 };
 
 // True when the program draws into a given window instead of its own.
@@ -31,7 +33,7 @@ enum class CommandLine {
 constexpr int kMaxFpsLimit = 1000;
 constexpr double kMinSpeed = 0.25;
 constexpr double kMaxSpeed = 4.0;
-// The frame cap in screensaver mode when --max-fps names none.
+// The frame cap in screensaver and wallpaper mode when --max-fps names none.
 constexpr int kScreensaverFps = 30;
 
 // Reads an X window id as the screensaver daemons write it: hexadecimal with

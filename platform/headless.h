@@ -25,6 +25,24 @@ void headlessReleaseAllKeys();
 // Events handed out by platformPollEvent, in order.
 void headlessPushEvent(const PlatformEvent& event);
 
+// More outputs beside the window's pbuffer (output 0), for a run that shows
+// one moment on several: each is a pbuffer of its own size with the same
+// configuration, shown to the program in the order added. False (with
+// platformGetLastError) when the pbuffer cannot be had. All go with the window.
+bool headlessAddOutput(int width, int height);
+// Makes an output count as seen or not (all are seen when added).
+void headlessSetOutputVisible(int index, bool visible);
+
+// What each platformPresentOutput found in the context: the output, the
+// viewport and the projection matrix it was drawn with.
+struct HeadlessPresent {
+    int output;
+    int viewport[4];
+    float projection[16];
+};
+const std::vector<HeadlessPresent>& headlessGetPresents();
+void headlessClearPresents();
+
 struct HeadlessMessage {
     std::string text;
     std::string caption;

@@ -17,6 +17,7 @@ struct PlatformEvent {
     int character;
     int width;
     int height;
+    int output;  // with PLATFORM_EVENT_SIZE, the output that changed (0 but for the wallpaper)
 };
 
 // Creates the window (hidden until platformShowWindow) with a double-buffered
@@ -33,6 +34,20 @@ bool platformCreateWindow(const char* title, int width, int height);
 // run. The size events follow the window's size. False when the id names no
 // window or no context can be had; platformGetLastError() then says why.
 bool platformAttachWindow(uint64_t windowId);
+// Draws the desktop's background on every monitor: a window of the program's
+// own under the desktop's icons and every other window on each, reading no
+// key or pointer input (clicks reach the desktop), each one an output below.
+// It claims the display's one wallpaper: a wallpaper of this program that
+// already runs there is asked to end, and ends with status 0. It follows
+// monitors that come, go or change size. From then on a QUIT event also
+// comes when another wallpaper takes over or platformStopWallpaper asks.
+// False when it cannot be had; platformGetLastError() then says why.
+bool platformCreateWallpaper();
+// Asks the wallpaper that runs on the display to end, and waits until it
+// has. 1 when one ended, 0 when none was running, -1 when the display
+// cannot be reached or the wallpaper did not end; platformGetLastError()
+// then says why. Needs no window of its own.
+int platformStopWallpaper();
 // Shows the window created above.
 void platformShowWindow();
 // Releases the context and the window. Safe to call when none exists.
@@ -46,8 +61,9 @@ bool platformPollEvent(PlatformEvent* event);
 // wake without one (false) when the window is due for its periodic check;
 // call it again. For a program that draws nothing while nobody can see it.
 bool platformWaitEvent(PlatformEvent* event);
-// False while nobody can see the window: minimised, hidden, or wholly covered
-// by other windows as far as the window system says. A window another
+// False while nobody can see the window (for the wallpaper: any of its
+// outputs): minimised, hidden, or wholly covered by other windows as far as
+// the window system says. A window another
 // program owns counts as seen while it and every window around it is mapped,
 // as the periodic check last found it.
 bool platformIsWindowVisible();
@@ -68,6 +84,21 @@ bool platformIsFullscreen();
 bool platformWindowExists();
 // Presents the back buffer.
 void platformSwapBuffers();
+
+// Outputs: the drawables a moment is shown on. The program's window, a given
+// window and fullscreen are one output, index 0, which the functions above
+// speak of; the wallpaper has one per monitor. The count and the sizes change
+// only while events are taken; a size event with `output` set tells of each
+// change, and a change in number sends one for output 0 as well.
+int platformGetOutputCount();
+// Output INDEX's drawable size in pixels, as last reported to the program.
+void platformGetOutputSize(int index, int* width, int* height);
+// False while nobody can see output INDEX (see platformIsWindowVisible).
+bool platformIsOutputVisible(int index);
+// Makes the context draw into output INDEX; with one output, already so.
+void platformMakeOutputCurrent(int index);
+// Presents output INDEX's back buffer; it must be the current output.
+void platformPresentOutput(int index);
 // True when the key with this virtual-key code (letters 'A'..'Z', arrows
 // 37..40) is down now or was pressed at any time since its previous poll.
 bool platformIsKeyPressed(int virtualKey);

@@ -1,6 +1,9 @@
 // Headless backend of the window-system seam: an EGL context on Mesa's
 // surfaceless platform rendering into a pbuffer, a counter the caller drives,
 // scripted keys and events, and message boxes recorded instead of shown.
+// epoxy stands in for the GL headers and must come before EGL's.
+#include "platform/gl_api.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -15,10 +18,24 @@
 namespace {
 
 EGLDisplay display = EGL_NO_DISPLAY;
+EGLConfig chosenConfig = nullptr;
 EGLContext context = EGL_NO_CONTEXT;
-EGLSurface surface = EGL_NO_SURFACE;
-int surfaceWidth = 0;
-int surfaceHeight = 0;
+
+// Output 0 is the window's pbuffer; headlessAddOutput adds the others.
+struct Output {
+    EGLSurface surface;
+    int width;
+    int height;
+    bool visible;
+};
+std::vector<Output>& getOutputs() {
+    static std::vector<Output> outputs;
+    return outputs;
+}
+std::vector<HeadlessPresent>& getPresents() {
+    static std::vector<HeadlessPresent> presents;
+    return presents;
+}
 char lastError[256] = "";
 bool fullscreenOn = false;
 
@@ -85,17 +102,41 @@ bool platformCreateWindow(const char* /*title*/, int width, int height) {
     if (context == EGL_NO_CONTEXT) {
         return fail("cannot create a compatibility-profile OpenGL context");
     }
-    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
-    if (surface == EGL_NO_SURFACE) {
-        return fail("cannot create the pbuffer");
+    chosenConfig = config;
+    if (!headlessAddOutput(width, height)) {
+        return false;
     }
+    EGLSurface surface = getOutputs()[0].surface;
     if (!eglMakeCurrent(display, surface, surface, context)) {
         return fail("cannot make the context current");
     }
-    surfaceWidth = width;
-    surfaceHeight = height;
     return true;
+}
+
+bool headlessAddOutput(int width, int height) {
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    EGLSurface surface = eglCreatePbufferSurface(display, chosenConfig, surfaceAttributes);
+    if (surface == EGL_NO_SURFACE) {
+        return fail("cannot create the pbuffer");
+    }
+    getOutputs().push_back({surface, width, height, true});
+    return true;
+}
+
+void headlessSetOutputVisible(int index, bool visible) {
+    if (index >= 0 && index < platformGetOutputCount()) {
+        getOutputs()[index].visible = visible;
+    }
+}
+
+bool platformCreateWallpaper() {
+    std::snprintf(lastError, sizeof lastError, "the wallpaper needs a window system");
+    return false;
+}
+
+int platformStopWallpaper() {
+    std::snprintf(lastError, sizeof lastError, "there is no window system to stop a wallpaper on");
+    return -1;
 }
 
 bool platformAttachWindow(uint64_t windowId) {
@@ -111,9 +152,10 @@ void platformDestroyWindow() {
         return;
     }
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (surface != EGL_NO_SURFACE) {
-        eglDestroySurface(display, surface);
+    for (const Output& output : getOutputs()) {
+        eglDestroySurface(display, output.surface);
     }
+    getOutputs().clear();
     if (context != EGL_NO_CONTEXT) {
         eglDestroyContext(display, context);
     }
@@ -121,7 +163,6 @@ void platformDestroyWindow() {
     display = EGL_NO_DISPLAY;
     fullscreenOn = false;
     context = EGL_NO_CONTEXT;
-    surface = EGL_NO_SURFACE;
 }
 
 const char* platformGetLastError() { return lastError; }
@@ -144,10 +185,44 @@ bool platformWindowExists() { return display != EGL_NO_DISPLAY; }
 // A pbuffer is never minimised or covered.
 bool platformIsWindowVisible() { return display != EGL_NO_DISPLAY; }
 
-void platformGetDrawableSize(int* width, int* height) {
-    *width = surfaceWidth;
-    *height = surfaceHeight;
+void platformGetDrawableSize(int* width, int* height) { platformGetOutputSize(0, width, height); }
+
+int platformGetOutputCount() { return static_cast<int>(getOutputs().size()); }
+
+void platformGetOutputSize(int index, int* width, int* height) {
+    *width = 0;
+    *height = 0;
+    if (index >= 0 && index < platformGetOutputCount()) {
+        *width = getOutputs()[index].width;
+        *height = getOutputs()[index].height;
+    }
 }
+
+bool platformIsOutputVisible(int index) {
+    return index >= 0 && index < platformGetOutputCount() && getOutputs()[index].visible;
+}
+
+void platformMakeOutputCurrent(int index) {
+    if (index >= 0 && index < platformGetOutputCount()) {
+        EGLSurface surface = getOutputs()[index].surface;
+        eglMakeCurrent(display, surface, surface, context);
+    }
+}
+
+void platformPresentOutput(int index) {
+    if (index < 0 || index >= platformGetOutputCount()) {
+        return;
+    }
+    HeadlessPresent present = {index, {}, {}};
+    glGetIntegerv(GL_VIEWPORT, present.viewport);
+    glGetFloatv(GL_PROJECTION_MATRIX, present.projection);
+    getPresents().push_back(present);
+    eglSwapBuffers(display, getOutputs()[index].surface);
+}
+
+const std::vector<HeadlessPresent>& headlessGetPresents() { return getPresents(); }
+
+void headlessClearPresents() { getPresents().clear(); }
 
 // The pbuffer has no display to cover; the request is only remembered.
 bool platformSetFullscreen(bool on) {
@@ -163,7 +238,7 @@ bool platformIsFullscreen() { return fullscreenOn; }
 
 void platformSwapBuffers() {
     if (display != EGL_NO_DISPLAY) {
-        eglSwapBuffers(display, surface);
+        eglSwapBuffers(display, getOutputs()[0].surface);
     }
 }
 

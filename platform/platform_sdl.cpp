@@ -84,7 +84,7 @@ bool platformCreateWindow(const char* title, int width, int height) {
     return true;
 }
 
-bool createContextIn(const char* title, int width, int height, unsigned long foreignWindow) {
+void setContextAttributes() {
     // A plain request with no profile and a version below 3 is one every
     // driver answers with the most it offers, compatibility included. Naming a
     // profile would make SDL ask for 2.1 and be refused by a 2.0 driver; what
@@ -99,6 +99,10 @@ bool createContextIn(const char* title, int width, int height, unsigned long for
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+}
+
+bool createContextIn(const char* title, int width, int height, unsigned long foreignWindow) {
+    setContextAttributes();
 
     // A display that refuses GLX (indirect rendering over a remote X
     // connection) answers with protocol errors, which Xlib would otherwise
@@ -152,6 +156,10 @@ void platformShowWindow() {
 }
 
 void platformDestroyWindow() {
+    if (sdlWallpaperActive) {
+        destroyWallpaper();
+        return;
+    }
     if (context != nullptr) {
         SDL_GL_MakeCurrent(sdlWindow, nullptr);
         SDL_GL_DeleteContext(context);
@@ -182,6 +190,10 @@ void platformDestroyWindow() {
 const char* platformGetLastError() { return lastError; }
 
 void platformGetDrawableSize(int* width, int* height) {
+    if (sdlWallpaperActive) {
+        platformGetOutputSize(0, width, height);
+        return;
+    }
     readDrawableSize(width, height);
     noteReportedSize(*width, *height);
 }
@@ -200,8 +212,43 @@ void readDrawableSize(int* width, int* height) {
     }
 }
 
-void platformSwapBuffers() {
-    if (sdlWindow != nullptr) {
+void platformSwapBuffers() { platformPresentOutput(0); }
+
+int platformGetOutputCount() {
+    if (sdlWallpaperActive) {
+        return countWallpaperOutputs();
+    }
+    return sdlWindow != nullptr ? 1 : 0;
+}
+
+void platformGetOutputSize(int index, int* width, int* height) {
+    *width = 0;
+    *height = 0;
+    if (sdlWallpaperActive) {
+        readWallpaperOutputSize(index, width, height);
+    } else if (index == 0) {
+        readReportedSize(width, height);
+    }
+}
+
+bool platformIsOutputVisible(int index) {
+    if (sdlWallpaperActive) {
+        return checkWallpaperOutputVisible(index);
+    }
+    return index == 0 && platformIsWindowVisible();
+}
+
+// The one window's context is current from its creation on.
+void platformMakeOutputCurrent(int index) {
+    if (sdlWallpaperActive) {
+        makeWallpaperOutputCurrent(index);
+    }
+}
+
+void platformPresentOutput(int index) {
+    if (sdlWallpaperActive) {
+        presentWallpaperOutput(index);
+    } else if (sdlWindow != nullptr && index == 0) {
         SDL_GL_SwapWindow(sdlWindow);
     }
 }

@@ -3,11 +3,30 @@
 // includes this; everything else sees platform/platform.h alone.
 #include <SDL.h>
 
+struct PlatformEvent;
+
 // The program's one window: set by a successful platformCreateWindow or
 // platformAttachWindow, null again after platformDestroyWindow.
 extern SDL_Window* sdlWindow;
 // True while sdlWindow wraps a window that another program made and owns.
 extern bool sdlWindowIsForeign;
+
+// True while the wallpaper runs (sdl_wallpaper.cpp): then sdlWindow is null
+// and the outputs are the wallpaper's windows, one per monitor.
+extern bool sdlWallpaperActive;
+int countWallpaperOutputs();
+void readWallpaperOutputSize(int index, int* width, int* height);
+bool checkWallpaperOutputVisible(int index);
+void makeWallpaperOutputCurrent(int index);
+void presentWallpaperOutput(int index);
+// Takes the next event the wallpaper has for the program; false when none.
+// WAIT (milliseconds, 0 for none) is how long it may sleep for one.
+bool takeWallpaperEvent(PlatformEvent* event, int wait);
+// Releases the wallpaper's windows, its context and its claim, and SDL.
+void destroyWallpaper();
+
+// The GL attributes every context of the program asks for.
+void setContextAttributes();
 
 // Records the line platformGetLastError returns: WHAT, then SDL's own error
 // when it has one.
@@ -22,7 +41,6 @@ void setPlainError(const char* text);
 bool createContextIn(const char* title, int width, int height, unsigned long foreignWindow);
 
 // Turns one SDL event into a seam event; false for events the program ignores.
-struct PlatformEvent;
 bool translateEvent(const SDL_Event& in, PlatformEvent* out);
 // Forgets what belonged to a window that is gone: latched keys, the size
 // last reported, the fullscreen state.
@@ -35,3 +53,5 @@ void readDrawableSize(int* width, int* height);
 // Notes the size the program now knows, so that the periodic check reports
 // only a change from it.
 void noteReportedSize(int width, int height);
+// The size last reported to the program (-1 before any).
+void readReportedSize(int* width, int* height);

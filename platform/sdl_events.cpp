@@ -20,6 +20,9 @@ int reportedWidth = -1;
 int reportedHeight = -1;
 Uint64 nextSizeCheck = 0;
 constexpr Uint64 kSizeCheckMilliseconds = 250;
+// The wallpaper hears of every change by event; it wakes now and then all
+// the same, which costs nothing that shows.
+constexpr int kWallpaperWaitMilliseconds = 1000;
 
 // Whether anybody can see the window: a window of our own is wholly covered
 // when the X server last said so; a foreign window is viewable when the
@@ -132,12 +135,20 @@ void forgetReportedSize() {
     foreignWindowViewable = true;
 }
 
+void readReportedSize(int* width, int* height) {
+    *width = reportedWidth;
+    *height = reportedHeight;
+}
+
 void noteReportedSize(int width, int height) {
     reportedWidth = width;
     reportedHeight = height;
 }
 
 bool platformPollEvent(PlatformEvent* event) {
+    if (sdlWallpaperActive) {
+        return takeWallpaperEvent(event, 0);
+    }
     SDL_Event in;
     while (SDL_PollEvent(&in)) {
         if (translateEvent(in, event)) {
@@ -178,6 +189,9 @@ bool platformPollEvent(PlatformEvent* event) {
 }
 
 bool platformWaitEvent(PlatformEvent* event) {
+    if (sdlWallpaperActive) {
+        return takeWallpaperEvent(event, kWallpaperWaitMilliseconds);
+    }
     if (platformPollEvent(event)) {
         return true;
     }
@@ -193,12 +207,23 @@ bool platformWaitEvent(PlatformEvent* event) {
 }
 
 bool platformWindowExists() {
+    if (sdlWallpaperActive) {
+        return true;
+    }
     int width = 0;
     int height = 0;
     return sdlWindow != nullptr && (!sdlWindowIsForeign || readX11WindowSize(sdlWindow, &width, &height));
 }
 
 bool platformIsWindowVisible() {
+    if (sdlWallpaperActive) {
+        for (int i = 0; i < countWallpaperOutputs(); ++i) {
+            if (checkWallpaperOutputVisible(i)) {
+                return true;
+            }
+        }
+        return false;
+    }
     if (sdlWindow == nullptr) {
         return false;
     }

@@ -209,11 +209,23 @@ void drainX11Requests() {
     sdlDisplay = nullptr;
 }
 
+bool checkX11RequestsFail(Display* display, unsigned long resource, const std::function<void()>& requests) {
+    return checkRequestsFail(display, resource, requests);
+}
+
+bool checkX11WindowExists(Display* display, Window window) {
+    XWindowAttributes attributes;
+    Status ok = 0;
+    bool failed = checkRequestsFail(display, window, [&] { ok = XGetWindowAttributes(display, window, &attributes); });
+    return ok != 0 && !failed;
+}
+
 bool checkX11WindowManager(SDL_Window* window) {
     Display* display = findX11Display(window, nullptr);
-    if (display == nullptr) {
-        return true;
-    }
+    return display == nullptr || checkX11WindowManagerRuns(display);
+}
+
+bool checkX11WindowManagerRuns(Display* display) {
     // An EWMH manager names its own check window on the root, and the same
     // property on that window names it again (a stale property from a manager
     // that has quit fails the second test).
@@ -288,5 +300,8 @@ void watchX11Visibility(SDL_Window*) {}
 bool readX11VisibilityChange(SDL_Window*, const SDL_Event&, bool*) { return false; }
 void drainX11Requests() {}
 bool checkX11WindowManager(SDL_Window*) { return true; }
+bool checkX11RequestsFail(Display*, unsigned long, const std::function<void()>&) { return true; }
+bool checkX11WindowExists(Display*, Window) { return false; }
+bool checkX11WindowManagerRuns(Display*) { return false; }
 
 #endif

@@ -4,7 +4,10 @@
 // gives a neutral answer when the video driver is not X11.
 #include <SDL.h>
 
+#include <X11/Xlib.h>
+
 #include <cstddef>
+#include <functional>
 
 // Records X protocol errors from now on instead of letting Xlib's default
 // handler end the process. Process-wide; pair with endX11ErrorTrap.
@@ -37,6 +40,14 @@ void drainX11Requests();
 // True when an EWMH window manager runs on the window's screen, the kind that
 // honours SDL's desktop-fullscreen request.
 bool checkX11WindowManager(SDL_Window* window);
+// Runs REQUESTS on DISPLAY, which concern RESOURCE (0: no one resource),
+// waits for the server to answer them and tells whether any failed; their
+// errors are the check's, any other goes where it would have gone.
+bool checkX11RequestsFail(Display* display, unsigned long resource, const std::function<void()>& requests);
+// True when WINDOW exists on DISPLAY now.
+bool checkX11WindowExists(Display* display, Window window);
+// True when an EWMH window manager runs on DISPLAY's default screen.
+bool checkX11WindowManagerRuns(Display* display);
 // Checks, on a connection of its own, that ID names an existing window that
 // can be drawn in; 0 names the root window. RESOLVED receives the window's id.
 // False with a line naming the cause in WHY otherwise.

@@ -4,6 +4,7 @@
 
 #include "assets/shader.h"
 #include "platform/gl_api.h"
+#include "scene/frame.h"
 #include "scene/palette.h"
 #include "scene/scene_state.h"
 
@@ -58,7 +59,7 @@ void updateAndDrawBubbles() {
     useProgram(0);
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_BLEND);
-    if (checkTickGate(bubbleClock, bubbleStepGate)) {
+    if (!repeatingMoment && checkTickGate(bubbleClock, bubbleStepGate)) {
         stepBubbles();
         restartTickGate(bubbleStepGate);
     }

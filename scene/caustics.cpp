@@ -1,5 +1,7 @@
 #include "scene/caustics.h"
 
+#include "scene/frame.h"
+
 #include <cstdio>
 
 #include "assets/image.h"
@@ -40,7 +42,7 @@ void loadCausticTextures() {
 }
 
 void advanceCausticFrame() {
-    if (checkTickGate(causticSet.causticClock, causticSet.causticStepGate)) {
+    if (!repeatingMoment && checkTickGate(causticSet.causticClock, causticSet.causticStepGate)) {
         int& frame = causticSet.causticFrame;
         frame = frame >= kCausticFrameCount - 1 ? 0 : frame + 1;
         restartTickGate(causticSet.causticStepGate);

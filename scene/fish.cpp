@@ -5,6 +5,7 @@
 
 #include "assets/shader.h"
 #include "platform/gl_api.h"
+#include "scene/frame.h"
 #include "scene/palette.h"
 #include "scene/scene_state.h"
 #include "scene/sphere.h"
@@ -68,7 +69,10 @@ Mat4 stepFish(Fish& fish, float dt) {
 
 void updateAndDrawFish(Fish& fish, float dt) {
     glPushMatrix();
-    Mat4 model = stepFish(fish, dt);
+    if (!repeatingMoment) {
+        fish.model = stepFish(fish, dt);
+    }
+    const Mat4& model = fish.model;
     glRotatef(fish.orbitAngle, 0.0f, 1.0f, 0.0f);
     glMultMatrixf(model.m);
     drawFish(fish.colourType);

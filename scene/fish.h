@@ -9,6 +9,7 @@ struct Fish {
     Pose pose;                // position fixed at set-up; forward set each frame
     float speed = 0.0f;       // 1 to 10; the orbit rate is speed * 10 degrees per second
     int colourType = 0;       // 0 to 6, the body and tail colours
+    Mat4 model = {};             // what the last step returned, drawn again for a repeated moment
 };
 
 constexpr int kMaxFish = 500;
@@ -43,7 +44,8 @@ void initLaterFishes();
 // returns its model matrix within the orbiting frame (applied after the
 // rotation by orbitAngle about +Y) and re-normalises the pose afterwards.
 Mat4 stepFish(Fish& fish, float dt);
-// Advances the fish by dt seconds, orients it towards fishTarget and draws it.
+// Advances the fish by dt seconds, orients it towards fishTarget and draws it;
+// while a moment is repeated, draws it as its last step left it.
 // Expects the matrix at the tank's base centre and no program current; leaves
 // the matrix, no program current, back faces culled, blending on.
 void updateAndDrawFish(Fish& fish, float dt);

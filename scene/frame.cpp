@@ -29,6 +29,14 @@ void drawWaterInColumn() {
 
 } // namespace
 
+bool repeatingMoment = false;
+
+void renderRepeatedFrame() {
+    repeatingMoment = true;
+    renderFrame();
+    repeatingMoment = false;
+}
+
 void renderFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     advanceCausticFrame();

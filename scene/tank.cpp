@@ -4,6 +4,7 @@
 #include "platform/gl_api.h"
 #include "scene/bubbles.h"
 #include "scene/fish.h"
+#include "scene/frame.h"
 #include "scene/palette.h"
 #include "scene/pass_marks.h"
 #include "scene/sand.h"
@@ -159,7 +160,7 @@ void drawWaterStencil() {
 }
 
 void drawTankPass() {
-    float dt = readAndRestart(tankClock);
+    float dt = repeatingMoment ? 0.0f : readAndRestart(tankClock);
     translateBy(scene.sceneOffset);
     useProgram(0);
     glActiveTexture(GL_TEXTURE1);

@@ -2,11 +2,20 @@
 
 #include "assets/shader.h"
 #include "platform/gl_api.h"
+#include "scene/frame.h"
 #include "scene/scene_state.h"
 
 Vec3 waterMesh[kWaterGridSize * kWaterGridSize];
 float waterPhase = 0.0f;
 ElapsedClock waterClock;
+
+namespace {
+
+// What the last frame that stepped sent, for a repeated moment to send again.
+float shownPhase = 0.0f;
+float shownTime = 0.0f;
+
+} // namespace
 
 void initWaterMesh() {
     for (int i = 0; i < kWaterGridSize; ++i) {
@@ -29,17 +38,25 @@ void advanceWaterPhase() {
 }
 
 void drawWaterSurface() {
-    startElapsedClock(waterClock);
-    float t = computeWaterTime(readElapsed(waterClock));
+    if (!repeatingMoment) {
+        startElapsedClock(waterClock);
+        shownTime = computeWaterTime(readElapsed(waterClock));
+        shownPhase = waterPhase;
+    }
     useProgram(scene.waterProgram);
-    uploadUniform3f(scene.waveLocation, waterPhase, 1.0f, 1.0f);
-    uploadUniform1f(scene.timeLocation, t);
+    uploadUniform3f(scene.waveLocation, shownPhase, 1.0f, 1.0f);
+    uploadUniform1f(scene.timeLocation, shownTime);
     walkWaterStrips(
         [] {
             glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
             glBegin(GL_TRIANGLE_STRIP);
         },
-        [](const Vec3& v) { glVertex3f(v.x, v.y, v.z); }, advanceWaterPhase,
+        [](const Vec3& v) { glVertex3f(v.x, v.y, v.z); },
+        [] {
+            if (!repeatingMoment) {
+                advanceWaterPhase();
+            }
+        },
         [] {
             glEnd();
             glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

@@ -1,0 +1,33 @@
+#include "app/moment.h"
+
+#include "app/viewport.h"
+#include "platform/platform.h"
+#include "scene/frame.h"
+
+int drawMoment(void (*finish)()) {
+    int count = platformGetOutputCount();
+    int drawn = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!platformIsOutputVisible(i)) {
+            continue;
+        }
+        if (count > 1) {
+            platformMakeOutputCurrent(i);
+            int width = 0;
+            int height = 0;
+            platformGetOutputSize(i, &width, &height);
+            resizeViewport(width, height);
+        }
+        if (drawn == 0) {
+            renderFrame();
+        } else {
+            renderRepeatedFrame();
+        }
+        if (finish != nullptr) {
+            finish();
+        }
+        platformPresentOutput(i);
+        ++drawn;
+    }
+    return drawn;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// X11 for the desktop-background windows of the wallpaper: the monitors, the
+// windows' EWMH properties and the display's one wallpaper. Xlib only, on
+// the connection the caller gives (SDL's, but for stopping a wallpaper).
+#include <X11/Xlib.h>
+
+#include <cstddef>
+#include <vector>
+
+struct X11Monitor {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+// One rectangle per monitor, in root coordinates, as Xinerama lists them
+// (a cloned monitor once); the whole root when Xinerama is not active.
+std::vector<X11Monitor> readX11Monitors(Display* display);
+// Asks for the events that tell of monitors added, removed or resized:
+// RandR's screen changes and the root's own size. Keeps what this
+// connection selected on the root before.
+void watchX11Monitors(Display* display);
+// True when EVENT may mean the monitors changed; RandR's view is brought up
+// to date.
+bool checkX11MonitorEvent(Display* display, const XEvent& event);
+
+// True when a window manager runs that stacks windows of type DESKTOP under
+// all others (it lists _NET_WM_WINDOW_TYPE_DESKTOP in _NET_SUPPORTED).
+bool checkX11DesktopWindowsManaged(Display* display);
+// Makes, unmapped, a window of VISUAL and DEPTH over MONITOR that is a
+// desktop background: type DESKTOP, below, sticky, on every desktop, never
+// in a task bar or pager, taking no focus, letting every click through, of
+// class "Marivelle". OVERRIDE makes it override-redirect, for a display whose
+// window manager (if any) would treat it as a normal window. 0 on failure.
+Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, const X11Monitor& monitor, bool override);
+// Moves and resizes the window onto MONITOR.
+void placeX11DesktopWindow(Display* display, Window window, const X11Monitor& monitor);
+
+// Claims the display's one wallpaper for OWNER (a window of ours that lives
+// as long as the wallpaper): a wallpaper that held it is told to end, and is
+// waited for. The claim goes with our connection, so a crash leaves no stale
+// one. False with the cause in WHY.
+bool claimX11Wallpaper(Display* display, Window owner, char* why, size_t size);
+// True when EVENT tells that another took the claim from OWNER.
+bool checkX11WallpaperTaken(Display* display, Window owner, const XEvent& event);
+// Ends the wallpaper that holds the claim on the display in DISPLAY (the
+// environment's when null) and waits until it has: 1 when one ended, 0 when
+// none held it, -1 with the cause in WHY.
+int stopX11Wallpaper(char* why, size_t size);
