@@ -116,3 +116,24 @@ TEST(OptionsTest, FishSpeedAndDrawnFrameRate) {
     EXPECT_EQ(read({"--show-fps=1"}).result, CommandLine::Wrong);
     EXPECT_NE(read({"--help"}).text.find("--speed X"), std::string::npos);
 }
+
+TEST(OptionsTest, TheWallpaperStandsAloneAndStopGoesWithIt) {
+    Outcome wallpaper = read({"--wallpaper", "--fish", "80", "--max-fps", "20", "--tour"});
+    ASSERT_EQ(wallpaper.result, CommandLine::Run);
+    EXPECT_TRUE(wallpaper.options.wallpaper);
+    EXPECT_FALSE(wallpaper.options.stop);
+    EXPECT_FALSE(checkScreensaverMode(wallpaper.options));
+    EXPECT_TRUE(read({"--stop", "--wallpaper"}).options.stop);
+    const std::vector<std::vector<const char*>> refused = {
+        {"--stop"}, {"--wallpaper", "--root"}, {"--window-id", "0x123", "--wallpaper"},
+        {"--wallpaper", "--fullscreen"}, {"--wallpaper=1"}, {"--wallpaper", "--stop=now"},
+    };
+    for (const auto& args : refused) {
+        Outcome o = read(args);
+        EXPECT_EQ(o.result, CommandLine::Wrong) << args[0];
+        EXPECT_EQ(o.text.rfind("Marivelle: ", 0), 0u) << o.text;
+        EXPECT_EQ(o.text.find('\n'), o.text.size() - 1) << o.text;
+    }
+    EXPECT_NE(read({"--root", "--wallpaper"}).text.find("'--root'"), std::string::npos);
+    EXPECT_NE(read({"--help"}).text.find("--wallpaper"), std::string::npos);
+}
