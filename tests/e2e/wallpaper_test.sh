@@ -1,0 +1,329 @@
+#!/usr/bin/env bash
+# End-to-end tests of the wallpaper (--wallpaper) under Xvfb: a window of the
+# desktop's background on every monitor, under all others and clicked
+# through, one per display, ended by --stop, a signal or a newer wallpaper;
+# it follows the monitors and sleeps while wholly covered.
+# Usage: wallpaper_test.sh CASE   (APP, DATA_DIR, MAKE_WINDOW and STACK_WINDOW in the environment)
+source "$(dirname "$0")/lib.sh"
+case_name=${1:?case}
+TITLE="Marivelle wallpaper"
+
+# The window's place and size on the screen, as WxH+X+Y.
+geometry_of() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
+}
+
+# True once COUNT wallpaper windows are mapped; sets WINDOWS to their ids
+# (0x...) and GEOMETRIES to theirs, from left to right.
+wallpapers_shown() {
+  local id lines
+  lines=$(for id in $(xdotool search --onlyvisible --name "^$TITLE\$" 2>/dev/null); do
+    printf '0x%x %s\n' "$id" "$(geometry_of "$id")"
+  done | sort -t+ -k2 -n)
+  WINDOWS=$(echo "$lines" | awk '{ print $1 }' | xargs)
+  GEOMETRIES=$(echo "$lines" | awk '{ print $2 }' | xargs)
+  [ "$(echo "$lines" | grep -c .)" = "$1" ]
+}
+
+wait_wallpapers() {
+  wait_until --while app_running "$WAIT_SECONDS" wallpapers_shown "$1" ||
+    fail "expected $1 wallpaper window(s), found: ${GEOMETRIES:-none}"
+}
+
+# True when a screenshot of the screen (root.png) shows the room's grid on at
+# least MIN % of each crop (WxH+X+Y); GRIDS holds the shares seen.
+screen_shows_grid() {
+  local min=$1 crop
+  shift
+  "$IM_IMPORT" -window root "$WORK/root.png" 2>/dev/null || return 1
+  GRIDS=""
+  for crop in "$@"; do GRIDS="$GRIDS $(grid_share "$WORK/root.png" "$crop")"; done
+  for crop in $GRIDS; do [ "$crop" -ge "$min" ] || return 1; done
+}
+
+wait_screen_grid() {
+  wait_until --while app_running --every 0.5 "$WAIT_SECONDS" screen_shows_grid "$@" ||
+    fail "the screen shows too little grid in ${*:2} (${GRIDS:-no screenshot} %)"
+}
+
+# Starts `marivelle --wallpaper ARG...` as the wallpaper NAME, beside any
+# other: its output in NAME.err, its exit status in NAME.code once it ends;
+# APP_PID is its process.
+spawn_wallpaper() {
+  local name=$1
+  shift
+  [ -d "$WORK/run" ] || { mkdir -p "$WORK/run" && cp -r "$DATA_DIR"/. "$WORK/run/"; }
+  (
+    cd "$WORK/run" || exit
+    "$APP" --wallpaper "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
+    echo $! >"$WORK/$name.pid"
+    wait $!
+    echo $? >"$WORK/$name.code"
+  ) 2>/dev/null &
+  wait_until "$WAIT_SECONDS" test -s "$WORK/$name.pid" || fail "$name was not started"
+  APP_PID=$(cat "$WORK/$name.pid")
+}
+
+# Checks that wallpaper NAME ends with status 0, WHY naming what ended it.
+expect_ended() {
+  wait_until "$WAIT_SECONDS" test -s "$WORK/$1.code" || fail "$1 still runs after $2"
+  [ "$(cat "$WORK/$1.code")" = 0 ] || fail "$1 ended with $(cat "$WORK/$1.code") after $2: $(cat "$WORK/$1.err")"
+}
+
+# Runs `marivelle ARG...` in the foreground; sets CODE and ERR (its standard error).
+run_app() {
+  "$APP" "$@" >"$WORK/out" 2>"$WORK/err"
+  CODE=$?
+  ERR=$(cat "$WORK/err")
+}
+
+# Checks that the last run_app said one line starting "Marivelle: " and
+# matching PATTERN, and exited with CODE ("nonzero" for any but 0).
+expect_one_line() {
+  local what=$1 code=$2 pattern=$3
+  { [ "$code" = nonzero ] && [ "$CODE" != 0 ]; } || [ "$CODE" = "$code" ] || fail "$what: exit status $CODE, expected $code"
+  [ "$(grep -c . "$WORK/err")" = 1 ] && grep -q "^Marivelle: .*$pattern" "$WORK/err" ||
+    fail "$what: expected one line matching '$pattern' on standard error: $ERR"
+}
+
+# Starts a window of another program of WIDTH x HEIGHT; sets COVER to its id.
+start_cover() {
+  rm -f "$WORK/cover.id"
+  "$MAKE_WINDOW" 8 "$1" "$2" >"$WORK/cover.id" &
+  wait_until "$WAIT_SECONDS" test -s "$WORK/cover.id" || fail "no window of another program"
+  COVER=$(cat "$WORK/cover.id")
+}
+
+# The top-level windows from the top of the stack to the bottom (xwininfo lists
+# them so), or the managed windows from the bottom up (_NET_CLIENT_LIST_STACKING).
+bottom_window() { xwininfo -root -children | awk '$1 ~ /^0x/ { id = $1 } END { print id }'; }
+client_stack() { xprop -root _NET_CLIENT_LIST_STACKING | sed 's/^.*# //; s/,//g'; }
+at_bottom() { [ "$(bottom_window)" = "$1" ]; }
+clicked_through() { grep -A1 "^ButtonPress event" "$WORK/clicks.log" | grep -q "subw 0x0,"; }
+# True when the managed window A is stacked below the managed window B.
+stacked_below() { client_stack | tr ' ' '\n' | awk -v a="$1" -v b="$2" '$1 == a { sa = NR } $1 == b { sb = NR } END { exit !(sa && sb && sa < sb) }'; }
+
+# Measures the wallpaper's CPU while it is shown; it draws 30 frames a second.
+expect_drawing_cpu() {
+  local cpu
+  cpu=$(cpu_percent_over "$APP_PID" 10) || fail "$1: cannot read the program's CPU time"
+  echo "$1: $cpu % of a core over 10 s"
+  awk -v p="$cpu" 'BEGIN { exit !(p >= 5) }' || fail "$1: only $cpu % of a core while shown: it does not draw"
+}
+
+# Checks that the picture on the screen moves, and goes on moving; WHAT names
+# the change after which it must.
+expect_moving() {
+  local took
+  took=$(wait_for_motion root) || fail "$1: the picture does not move"
+  wait_for_motion root >/dev/null || fail "$1: the picture moved once, then stopped"
+  echo "$1: the picture moves, $took ms later"
+}
+
+case "$case_name" in
+window_manager)
+  # Under openbox: a desktop window on every workspace, off the task bar and
+  # pager, never focused, under every normal window however it is raised.
+  start_xvfb; start_window_manager
+  start_app_with --wallpaper
+  wait_wallpapers 1
+  wid=$WINDOWS
+  [ "$GEOMETRIES" = 1280x1024+0+0 ] || fail "the wallpaper is at $GEOMETRIES, not over the screen"
+  xprop -id "$wid" >"$WORK/props"
+  for want in '_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DESKTOP$' '^_NET_WM_STATE(ATOM) = .*_BELOW' \
+    '^_NET_WM_STATE(ATOM) = .*_SKIP_TASKBAR' '^_NET_WM_STATE(ATOM) = .*_SKIP_PAGER' '^_NET_WM_DESKTOP(CARDINAL) = 4294967295$' \
+    'Client accepts input or input focus: False' '^WM_CLASS(STRING) = "marivelle-wallpaper", "Marivelle"$' \
+    "^_NET_WM_PID(CARDINAL) = $APP_PID\$"; do
+    grep -q "$want" "$WORK/props" || fail "no property matching '$want': $(grep -v '^	' "$WORK/props")"
+  done
+  wait_screen_grid 3 1280x1024+0+0
+  echo "the screen: $GRIDS % grid"
+  wait_for_motion root >/dev/null || fail "the picture does not move"
+  start_cover 400 300
+  xdotool windowraise "$COVER"
+  wait_until "$WAIT_SECONDS" stacked_below "$wid" "$COVER" || fail "a raised window is not above the wallpaper: $(client_stack)"
+  xdotool windowraise "$wid"
+  # The window manager takes requests in turn: once the move that follows is
+  # done, so is the raise.
+  before=$(geometry_of "$COVER")
+  xdotool windowmove "$COVER" 500 400
+  wait_until "$WAIT_SECONDS" eval '[ "$(geometry_of "$COVER")" != "$before" ]' ||
+    fail "the other window was not moved"
+  stacked_below "$wid" "$COVER" || fail "raising the wallpaper put it above another window: $(client_stack)"
+  # Tools that read the window's picture through its colormap (import, xwd) see it too.
+  wait_for_picture "$wid" "$WORK/window.png" 20 || fail "the wallpaper window's own picture is dark"
+  ;;
+no_window_manager)
+  # Without a window manager: kept at the bottom by the program, and a click
+  # on it goes to the root window, where desktops listen.
+  start_xvfb
+  start_app_with --wallpaper
+  wait_wallpapers 1
+  wid=$WINDOWS
+  xwininfo -id "$wid" | grep -q "Override Redirect State: yes" || fail "the wallpaper is not override-redirect"
+  state=$(xprop -id "$wid" _NET_WM_STATE)
+  for want in BELOW STICKY SKIP_TASKBAR SKIP_PAGER; do
+    echo "$state" | grep -q "_NET_WM_STATE_$want" || fail "no $want state: $state"
+  done
+  wait_screen_grid 3 1280x1024+0+0
+  start_cover 300 200
+  [ "$(bottom_window)" = "$wid" ] || fail "the wallpaper is not at the bottom: $(bottom_window)"
+  "$STACK_WINDOW" lower "$COVER"
+  wait_until --while app_running "$WAIT_SECONDS" at_bottom "$wid" ||
+    fail "a window lowered under the wallpaper stays there"
+  xdotool windowraise "$wid"
+  wait_until --while app_running "$WAIT_SECONDS" at_bottom "$wid" ||
+    fail "the raised wallpaper does not go back to the bottom"
+  holds_throughout 2 at_bottom "$wid" || fail "the wallpaper left the bottom"
+  xev -root -event button >"$WORK/clicks.log" 2>&1 &
+  wait_until "$WAIT_SECONDS" sh -c 'xwininfo -root -events | grep -q ButtonPress' || fail "xev does not watch the root"
+  xdotool mousemove 800 700 click 1
+  # Straight to the root: no window of the wallpaper under the pointer (subw).
+  wait_until "$WAIT_SECONDS" clicked_through ||
+    fail "the click did not reach the root window: $(grep -A1 ButtonPress "$WORK/clicks.log")"
+  app_running || fail "the program ended"
+  ;;
+stop_and_replace)
+  # One wallpaper a display: a newer one replaces it, --stop ends it, and a
+  # killed one leaves nothing behind; SIGTERM and SIGINT end it with 0.
+  start_xvfb
+  spawn_wallpaper first
+  wait_wallpapers 1
+  spawn_wallpaper second
+  expect_ended first "a second wallpaper started"
+  shown_by_second() { wallpapers_shown 1 && xprop -id "$WINDOWS" _NET_WM_PID | grep -q "= $APP_PID\$"; }
+  wait_until "$WAIT_SECONDS" shown_by_second || fail "the wallpaper shown is not the second's"
+  expect_moving "replaced"
+  run_app --wallpaper --stop
+  [ "$CODE" = 0 ] || fail "--stop: exit status $CODE: $ERR"
+  expect_ended second "--stop"
+  [ -z "$(xdotool search --name "^$TITLE\$")" ] || fail "a wallpaper window is left after --stop"
+  run_app --wallpaper --stop
+  expect_one_line "--stop with none running" 1 "no wallpaper"
+  none_running=$ERR
+  spawn_wallpaper killed
+  wait_wallpapers 1
+  kill -KILL "$APP_PID"
+  wait_until "$WAIT_SECONDS" test -s "$WORK/killed.code" || fail "SIGKILL did not end the wallpaper"
+  read_clock; start_us=$CLOCK_US
+  run_app --wallpaper --stop
+  read_clock
+  echo "--stop after SIGKILL: $(((CLOCK_US - start_us) / 1000)) ms, exit status $CODE: $ERR"
+  [ "$ERR" = "$none_running" ] && [ "$CODE" = 1 ] || fail "--stop after SIGKILL found a claim left behind"
+  for signal in TERM INT; do
+    spawn_wallpaper "$signal"
+    wait_wallpapers 1
+    expect_moving "started after SIGKILL, before SIG$signal"
+    kill -"$signal" "$APP_PID"
+    expect_ended "$signal" "SIG$signal"
+    [ ! -s "$WORK/$signal.err" ] || fail "the wallpaper ended by SIG$signal wrote: $(cat "$WORK/$signal.err")"
+  done
+  ;;
+two_monitors)
+  # Two heads of different shapes side by side (Xephyr with Xinerama): a
+  # window each, with the whole picture at its own aspect; covering one head
+  # leaves the other drawing, covering both puts it to sleep.
+  start_xvfb
+  exec 3>"$WORK/nested"
+  Xephyr -displayfd 3 -screen 640x480 -screen 800x400 +xinerama -nolisten tcp -noreset >"$WORK/xephyr.log" 2>&1 &
+  XEPHYR_PID=$!
+  trap 'kill "$XEPHYR_PID" 2>/dev/null; cleanup' EXIT
+  wait_until "$WAIT_SECONDS" test -s "$WORK/nested" || fail "Xephyr did not start: $(cat "$WORK/xephyr.log")"
+  exec 3>&-
+  export DISPLAY=":$(cat "$WORK/nested")"
+  # Slow motion: the two pictures of one moment stay alike between their presents.
+  start_app_with --wallpaper --speed 0.25
+  wait_wallpapers 2
+  [ "$GEOMETRIES" = "640x480+0+0 800x400+640+0" ] || fail "the windows are at $GEOMETRIES, not on the two heads"
+  # Each head's left and right halves show the room.
+  wait_screen_grid 2 320x480+0+0 320x480+320+0 400x400+640+0 400x400+1040+0
+  echo "the heads' halves: $GRIDS % grid"
+  # The same height of view on both: the wide head's middle is the narrow
+  # head's picture scaled, not the narrow head's picture stretched.
+  unstretched() {
+    screen_shows_grid 2 640x480+0+0 800x400+640+0 || return 1
+    "$IM_CONVERT" "$WORK/root.png" -crop 640x480+0+0 +repage -resize '533x400!' "$WORK/narrow.png"
+    "$IM_CONVERT" "$WORK/root.png" -crop 533x400+773+0 +repage "$WORK/middle.png"
+    "$IM_CONVERT" "$WORK/root.png" -crop 640x480+0+0 +repage -resize '800x400!' "$WORK/stretched.png"
+    "$IM_CONVERT" "$WORK/root.png" -crop 800x400+640+0 +repage "$WORK/wide.png"
+    SCALED=$(lit_mask_difference "$WORK/narrow.png" "$WORK/middle.png" 533x400+0+0)
+    STRETCHED=$(lit_mask_difference "$WORK/stretched.png" "$WORK/wide.png" 800x400+0+0)
+    [ $((SCALED * 3)) -lt $((STRETCHED * 2)) ]
+  }
+  wait_until --while app_running "$WAIT_SECONDS" unstretched ||
+    fail "the wide head's picture is stretched: it differs from the narrow one's by $SCALED % scaled, $STRETCHED % stretched"
+  echo "the wide head against the narrow one: $SCALED % differ scaled, $STRETCHED % stretched"
+  expect_drawing_cpu "two heads shown"
+  start_cover 640 480
+  expect_moving "the first head covered, the second not"
+  first_cover=$COVER
+  start_cover 800 400
+  xdotool windowmove "$COVER" 640 0
+  expect_idle_cpu "both heads covered"
+  xdotool windowunmap "$COVER"
+  expect_moving "the second head uncovered"
+  xdotool windowunmap "$first_cover"
+  ;;
+monitor_resized)
+  # The monitor changes its mode: the window follows, and the picture fills
+  # the new size; again on the way back.
+  start_xvfb
+  start_app_with --wallpaper
+  wait_wallpapers 1
+  wait_screen_grid 3 1280x1024+0+0
+  xrandr --newmode 800x600 0 800 0 0 0 600 0 0 0 && xrandr --addmode screen 800x600 || fail "xrandr cannot add 800x600"
+  for mode in 800x600 1280x1024; do
+    read_clock; start_us=$CLOCK_US
+    xrandr --output screen --mode "$mode" || fail "xrandr cannot switch to $mode"
+    wait_until --while app_running "$WAIT_SECONDS" eval '[ "$(geometry_of "$WINDOWS")" = "$mode+0+0" ]' ||
+      fail "the window is at $(geometry_of "$WINDOWS") after the switch to $mode"
+    read_clock
+    echo "$mode: the window followed in $(((CLOCK_US - start_us) / 1000)) ms"
+    width=${mode%x*} height=${mode#*x}
+    # No band left undrawn: the right, bottom and top strips show the grid.
+    wait_screen_grid 1 "200x$height+$((width - 200))+0" "${width}x150+0+$((height - 150))" "${width}x150+0+0"
+    echo "$mode: right, bottom and top strips $GRIDS % grid"
+  done
+  app_running || fail "the program ended"
+  ;;
+covered | covered_composited)
+  # A maximised window over the only monitor puts the wallpaper to sleep;
+  # unmapped, the picture moves again at once. With and without a compositor.
+  start_xvfb
+  if [ "$case_name" = covered_composited ]; then
+    xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
+    wait_until "$WAIT_SECONDS" sh -c 'xdotool search --name "^xcompmgr\$" >/dev/null' || fail "xcompmgr did not start"
+  fi
+  start_window_manager
+  start_app_with --wallpaper
+  wait_wallpapers 1
+  wait_screen_grid 3 1280x1024+0+0
+  expect_drawing_cpu "shown"
+  start_cover 640 480
+  "$STACK_WINDOW" maximise "$COVER"
+  wait_until "$WAIT_SECONDS" eval '[[ $(geometry_of "$COVER") == 1280x* ]]' || fail "the window was not maximised"
+  expect_idle_cpu "covered"
+  xdotool windowunmap "$COVER"
+  expect_moving "uncovered"
+  ;;
+bad_command_line)
+  # Refused before any window opens, in one line.
+  unset DISPLAY
+  for args in "--stop" "--wallpaper --root" "--wallpaper --window-id 0x123" "--wallpaper --fullscreen" "--wallpaper=1"; do
+    # shellcheck disable=SC2086 # each case is several words
+    run_app $args
+    expect_one_line "marivelle $args" 2 ""
+  done
+  unset WAYLAND_DISPLAY
+  run_app --wallpaper
+  expect_one_line "--wallpaper without a display" nonzero ""
+  run_app --wallpaper --stop
+  expect_one_line "--wallpaper --stop without a display" nonzero ""
+  WAYLAND_DISPLAY=wayland-0 run_app --wallpaper
+  expect_one_line "--wallpaper on Wayland" nonzero "zwlr_layer_shell_v1"
+  echo "on Wayland: $ERR"
+  ;;
+*) fail "unknown case $case_name" ;;
+esac
+echo "PASS $case_name"
