@@ -41,6 +41,8 @@ for size in 48 256; do
   [ "$(identify -format '%wx%h' "$icon")" = "${size}x$size" ] || fail "no ${size}x$size icon"
 done
 [ -f "$prefix/share/applications/marivelle.desktop" ] || fail "no menu entry"
+grep -qx 'Exec=marivelle --wallpaper' "$prefix/share/applications/marivelle-wallpaper.desktop" ||
+  fail "no menu entry for the wallpaper"
 # The screensaver daemon runs its hacks from their own folder, by name.
 [ "$(readlink -f "$prefix/libexec/xscreensaver/marivelle")" = "$(readlink -f "$launcher")" ] ||
   fail "libexec/xscreensaver/marivelle does not lead to the launcher"

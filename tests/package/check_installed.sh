@@ -2,8 +2,9 @@
 # Checks an installed marivelle package as a user meets it, on a system that
 # holds only the package and the test tools: the menu entry and the command in
 # a terminal each open the window and render frames, Escape ends the program
-# with 0 and nothing reaches standard error; then `apt-get purge` removes
-# every file the package installed.
+# with 0 and nothing reaches standard error; the wallpaper's menu entry shows
+# the wallpaper until `marivelle --wallpaper --stop`; then `apt-get purge`
+# removes every file the package installed.
 # Usage: check_installed.sh   (run as root, next to the e2e helpers lib.sh)
 source "$(dirname "$0")/lib.sh"
 
@@ -55,6 +56,15 @@ check_run "menu entry ($exec_line)" "$HOME" sh -c "exec $exec_line"
 
 cd "$HOME" || fail "no home folder"
 check_run "terminal in $HOME" "$HOME" marivelle
+
+# The wallpaper's menu entry shows the wallpaper until --stop ends it.
+wallpaper_exec=$(sed -n 's/^Exec=//p' /usr/share/applications/marivelle-wallpaper.desktop)
+[ "$wallpaper_exec" = "marivelle --wallpaper" ] || fail "the wallpaper's menu entry runs '$wallpaper_exec'"
+launch_in "$HOME" sh -c "exec $wallpaper_exec"
+wait_window "Marivelle wallpaper" >/dev/null || fail "the wallpaper's menu entry shows no wallpaper"
+marivelle --wallpaper --stop || fail "marivelle --wallpaper --stop did not end the wallpaper"
+[ "$(wait_exit)" = 0 ] || fail "the wallpaper ended with status $(cat "$WORK/exit_code")"
+echo "wallpaper menu entry ($wallpaper_exec): shown, then ended by --stop"
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get purge -y -qq marivelle >/dev/null || fail "apt-get purge failed"
