@@ -13,6 +13,9 @@ geometry_of() {
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
     /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
 }
+# True when the window's geometry matches the pattern GLOB.
+# shellcheck disable=SC2053 # the pattern is meant as one
+geometry_matches() { [[ $(geometry_of "$1") == $2 ]]; }
 
 # True once COUNT wallpaper windows are mapped; sets WINDOWS to their ids
 # (0x...) and GEOMETRIES to theirs, from left to right.
@@ -147,8 +150,9 @@ window_manager)
   # The window manager takes requests in turn: once the move that follows is
   # done, so is the raise.
   before=$(geometry_of "$COVER")
+  moved() { [ "$(geometry_of "$COVER")" != "$before" ]; }
   xdotool windowmove "$COVER" 500 400
-  wait_until "$WAIT_SECONDS" eval '[ "$(geometry_of "$COVER")" != "$before" ]' ||
+  wait_until "$WAIT_SECONDS" moved ||
     fail "the other window was not moved"
   stacked_below "$wid" "$COVER" || fail "raising the wallpaper put it above another window: $(client_stack)"
   # Tools that read the window's picture through its colormap (import, xwd) see it too.
@@ -231,7 +235,7 @@ two_monitors)
   trap 'kill "$XEPHYR_PID" 2>/dev/null; cleanup' EXIT
   wait_until "$WAIT_SECONDS" test -s "$WORK/nested" || fail "Xephyr did not start: $(cat "$WORK/xephyr.log")"
   exec 3>&-
-  export DISPLAY=":$(cat "$WORK/nested")"
+  DISPLAY=":$(cat "$WORK/nested")"
   # Slow motion: the two pictures of one moment stay alike between their presents.
   start_app_with --wallpaper --speed 0.25
   wait_wallpapers 2
@@ -276,7 +280,7 @@ monitor_resized)
   for mode in 800x600 1280x1024; do
     read_clock; start_us=$CLOCK_US
     xrandr --output screen --mode "$mode" || fail "xrandr cannot switch to $mode"
-    wait_until --while app_running "$WAIT_SECONDS" eval '[ "$(geometry_of "$WINDOWS")" = "$mode+0+0" ]' ||
+    wait_until --while app_running "$WAIT_SECONDS" geometry_matches "$WINDOWS" "$mode+0+0" ||
       fail "the window is at $(geometry_of "$WINDOWS") after the switch to $mode"
     read_clock
     echo "$mode: the window followed in $(((CLOCK_US - start_us) / 1000)) ms"
@@ -302,7 +306,7 @@ covered | covered_composited)
   expect_drawing_cpu "shown"
   start_cover 640 480
   "$STACK_WINDOW" maximise "$COVER"
-  wait_until "$WAIT_SECONDS" eval '[[ $(geometry_of "$COVER") == 1280x* ]]' || fail "the window was not maximised"
+  wait_until "$WAIT_SECONDS" geometry_matches "$COVER" "1280x*" || fail "the window was not maximised"
   expect_idle_cpu "covered"
   xdotool windowunmap "$COVER"
   expect_moving "uncovered"
