@@ -33,6 +33,7 @@ std::vector<WallpaperOutput> outputs;
 Display* display = nullptr;
 Visual* visual = nullptr;
 int depth = 0;
+Colormap colormap = 0;
 // Without a window manager that keeps DESKTOP windows under the others, the
 // windows are override-redirect and lowered whenever something goes below.
 bool keptDownByUs = false;
@@ -65,7 +66,7 @@ void keepAtTheBottom() {
 
 // Makes the window for MONITOR and hands it to SDL. False after recording why.
 bool addOutput(const X11Monitor& monitor) {
-    Window xid = makeX11DesktopWindow(display, visual, depth, monitor, keptDownByUs);
+    Window xid = makeX11DesktopWindow(display, visual, depth, colormap, monitor, keptDownByUs);
     if (xid == 0) {
         return failWith("cannot make a window for the desktop's background");
     }
@@ -226,6 +227,7 @@ bool startOnDisplay() {
         return failWith(why);
     }
     keptDownByUs = !checkX11DesktopWindowsManaged(display);
+    colormap = makeX11Colormap(display, visual);
     for (const X11Monitor& monitor : readX11Monitors(display)) {
         if (!addOutput(monitor)) {
             return false;
@@ -313,6 +315,10 @@ void destroyWallpaper() {
         XDestroyWindow(display, claimOwner);
     }
     claimOwner = 0;
+    if (display != nullptr && colormap != 0) {
+        XFreeColormap(display, colormap);
+    }
+    colormap = 0;
     pending.clear();
     drainX11Requests();
     display = nullptr;

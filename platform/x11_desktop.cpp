@@ -175,10 +175,45 @@ bool checkX11DesktopWindowsManaged(Display* display) {
     return listed;
 }
 
-Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, const X11Monitor& monitor, bool override) {
+Colormap makeX11Colormap(Display* display, Visual* visual) {
+    Window root = DefaultRootWindow(display);
+    if (visual->c_class != DirectColor || visual->map_entries < 2) {
+        return XCreateColormap(display, root, visual, AllocNone);
+    }
+    Colormap colormap = XCreateColormap(display, root, visual, AllocAll);
+    auto shiftOf = [](unsigned long mask) {
+        int shift = 0;
+        while (mask != 0 && (mask & 1) == 0) {
+            mask >>= 1;
+            ++shift;
+        }
+        return shift;
+    };
+    int shifts[3] = {shiftOf(visual->red_mask), shiftOf(visual->green_mask), shiftOf(visual->blue_mask)};
+    unsigned long masks[3] = {visual->red_mask >> shifts[0], visual->green_mask >> shifts[1],
+                              visual->blue_mask >> shifts[2]};
+    int count = visual->map_entries;
+    std::vector<XColor> ramp(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        XColor& colour = ramp[static_cast<size_t>(i)];
+        unsigned short level = static_cast<unsigned short>(65535L * i / (count - 1));
+        colour.red = colour.green = colour.blue = level;
+        colour.pixel = 0;
+        for (int c = 0; c < 3; ++c) {
+            colour.pixel |= (masks[c] * static_cast<unsigned long>(i) / static_cast<unsigned long>(count - 1))
+                            << shifts[c];
+        }
+        colour.flags = DoRed | DoGreen | DoBlue;
+    }
+    XStoreColors(display, colormap, ramp.data(), count);
+    return colormap;
+}
+
+Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor,
+                            bool override) {
     Window root = DefaultRootWindow(display);
     XSetWindowAttributes attributes = {};
-    attributes.colormap = XCreateColormap(display, root, visual, AllocNone);
+    attributes.colormap = colormap;
     attributes.background_pixel = 0;
     attributes.border_pixel = 0;
     attributes.override_redirect = override ? True : False;

@@ -28,12 +28,17 @@ bool checkX11MonitorEvent(Display* display, const XEvent& event);
 // True when a window manager runs that stacks windows of type DESKTOP under
 // all others (it lists _NET_WM_WINDOW_TYPE_DESKTOP in _NET_SUPPORTED).
 bool checkX11DesktopWindowsManaged(Display* display);
-// Makes, unmapped, a window of VISUAL and DEPTH over MONITOR that is a
+// A colormap for windows of VISUAL that shows their pixels as they are: a
+// DirectColor visual (the one a GL context may get) is given a linear ramp,
+// where an empty map would show every pixel black.
+Colormap makeX11Colormap(Display* display, Visual* visual);
+// Makes, unmapped, a window of VISUAL, DEPTH and COLORMAP over MONITOR that is a
 // desktop background: type DESKTOP, below, sticky, on every desktop, never
 // in a task bar or pager, taking no focus, letting every click through, of
 // class "Marivelle". OVERRIDE makes it override-redirect, for a display whose
 // window manager (if any) would treat it as a normal window. 0 on failure.
-Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, const X11Monitor& monitor, bool override);
+Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor,
+                            bool override);
 // Moves and resizes the window onto MONITOR.
 void placeX11DesktopWindow(Display* display, Window window, const X11Monitor& monitor);
 
