@@ -337,7 +337,7 @@ check_package() {
   echo "-- lintian"
   must "lintian found errors" in_root "$root" "lintian --fail-on error --display-info $src/build/$deb" || return
   echo "-- desktop-file-validate"
-  must "the menu entry is not valid" in_root "$root" "desktop-file-validate $src/packaging/marivelle.desktop" ||
+  must "the menu entries are not valid" in_root "$root" "desktop-file-validate $src/packaging/marivelle.desktop $src/packaging/marivelle-wallpaper.desktop" ||
     return
   # No errors and no warnings; infos may stand (the id's top-level domain is
   # a reserved one that the validator does not know).
