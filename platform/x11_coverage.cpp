@@ -242,6 +242,9 @@ void followRootChildren(Display* display, Window root) {
 
 void startX11StackWatch(Display* display) {
     knowDisplay(display);
+    // Asked anew from the next check on.
+    watch.followed.clear();
+    watch.rootChildrenFollowed = false;
     TrappedQueries queries(display);
     // Added to what this client selected there already: XSelectInput replaces it.
     Window root = DefaultRootWindow(display);
