@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/x11_support.h"
+
 namespace {
 
 // A rectangle in root coordinates; the right and bottom edges are outside.
@@ -45,53 +47,6 @@ void knowDisplay(Display* display) {
     watch.hidden = atoms[2];
     watch.frameExtents = atoms[3];
 }
-
-// Errors answering the requests of a query, from its first serial on, are
-// the query's own: any window it asks about may vanish meanwhile. They only
-// mark what was being asked as failed; anybody else's errors go on to the
-// handler that was in place before.
-struct QueryTrap {
-    Display* display = nullptr;
-    unsigned long firstSerial = 0;
-    XErrorHandler outer = nullptr;
-    bool failed = false;
-};
-QueryTrap trap;
-
-int noteQueryError(Display* display, XErrorEvent* error) {
-    if (display == trap.display && error->serial >= trap.firstSerial) {
-        trap.failed = true;
-        return 0;
-    }
-    return trap.outer != nullptr ? trap.outer(display, error) : 0;
-}
-
-// Holds the trap from construction until every request sent meanwhile has
-// been answered.
-class TrappedQueries {
-public:
-    explicit TrappedQueries(Display* display) : display_(display) {
-        trap = QueryTrap{display, NextRequest(display), XSetErrorHandler(noteQueryError), false};
-    }
-    ~TrappedQueries() {
-        XSync(display_, False);
-        XSetErrorHandler(trap.outer);
-        trap = QueryTrap{};
-    }
-    TrappedQueries(const TrappedQueries&) = delete;
-    TrappedQueries& operator=(const TrappedQueries&) = delete;
-    // True when a request failed since the previous call. Each step of a
-    // query ends with a request that waits for its reply, and errors come
-    // back in order, so a step's errors are in by then.
-    bool takeFailed() {
-        bool failed = trap.failed;
-        trap.failed = false;
-        return failed;
-    }
-
-private:
-    Display* display_;
-};
 
 // Up to COUNT 32-bit items of WINDOW's property NAME, when it has type TYPE;
 // none otherwise.
@@ -238,6 +193,31 @@ void followRootChildren(Display* display, Window root) {
     }
 }
 
+// The part of WINDOW on the screen, in PIECES (none when it lies wholly off
+// the screen: that part needs no cover). False when it is not viewable.
+bool readSeenArea(Display* display, Window window, Window root, std::vector<Area>* pieces) {
+    XWindowAttributes attributes;
+    Area area{};
+    int x = 0;
+    int y = 0;
+    unsigned int width = 0;
+    unsigned int height = 0;
+    unsigned int border = 0;
+    unsigned int depth = 0;
+    Window rootAgain = None;
+    if (!readAttributes(display, window, false, &attributes) || attributes.map_state != IsViewable ||
+        !readArea(display, window, root, attributes, &area) ||
+        XGetGeometry(display, root, &rootAgain, &x, &y, &width, &height, &border, &depth) == 0) {
+        return false;
+    }
+    area = Area{std::max(area.left, 0L), std::max(area.top, 0L), std::min(area.right, static_cast<long>(width)),
+                std::min(area.bottom, static_cast<long>(height))};
+    if (area.left < area.right && area.top < area.bottom) {
+        pieces->push_back(area);
+    }
+    return true;
+}
+
 } // namespace
 
 void startX11StackWatch(Display* display) {
@@ -245,13 +225,14 @@ void startX11StackWatch(Display* display) {
     // Asked anew from the next check on.
     watch.followed.clear();
     watch.rootChildrenFollowed = false;
-    TrappedQueries queries(display);
     // Added to what this client selected there already: XSelectInput replaces it.
     Window root = DefaultRootWindow(display);
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, root, &attributes) != 0) {
-        XSelectInput(display, root, attributes.your_event_mask | PropertyChangeMask);
-    }
+    checkX11RequestsFail(display, 0, [&] {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, root, &attributes) != 0) {
+            XSelectInput(display, root, attributes.your_event_mask | PropertyChangeMask);
+        }
+    });
 }
 
 bool noteX11StackEvent(Display* display, const XEvent& event) {
@@ -276,54 +257,45 @@ bool noteX11StackEvent(Display* display, const XEvent& event) {
 
 bool checkX11WindowCovered(Display* display, Window window) {
     knowDisplay(display);
-    TrappedQueries queries(display);
     Window root = DefaultRootWindow(display);
-    XWindowAttributes attributes;
-    Area seen{};
-    int x = 0;
-    int y = 0;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    unsigned int border = 0;
-    unsigned int depth = 0;
-    Window rootAgain = None;
-    if (!readAttributes(display, window, false, &attributes) || attributes.map_state != IsViewable ||
-        !readArea(display, window, root, attributes, &seen) ||
-        XGetGeometry(display, root, &rootAgain, &x, &y, &width, &height, &border, &depth) == 0 ||
-        queries.takeFailed()) {
+    // Each step's errors (a window that vanished while asked) fail only that
+    // step; the window asked about then counts as not covered, or a window
+    // above it as not covering.
+    std::vector<Area> uncovered;
+    bool seen = false;
+    bool failed = checkX11RequestsFail(display, 0, [&] { seen = readSeenArea(display, window, root, &uncovered); });
+    if (failed || !seen) {
         return false;
     }
-    // What lies off the screen needs no cover.
-    seen = Area{std::max(seen.left, 0L), std::max(seen.top, 0L), std::min(seen.right, static_cast<long>(width)),
-                std::min(seen.bottom, static_cast<long>(height))};
-    std::vector<Area> uncovered;
-    if (seen.left < seen.right && seen.top < seen.bottom) {
-        uncovered.push_back(seen);
-    }
-
-    std::vector<unsigned long> stack = readLongs(display, root, watch.stacking, XA_WINDOW, 1L << 16);
-    bool listed = !stack.empty();
+    std::vector<unsigned long> stack;
+    bool listed = false;
     Window self = window;
+    checkX11RequestsFail(display, 0, [&] {
+        stack = readLongs(display, root, watch.stacking, XA_WINDOW, 1L << 16);
+        listed = !stack.empty();
+        if (!listed) {
+            followRootChildren(display, root);
+            Window parent = None;
+            stack = readChildren(display, root, &parent);
+            self = findTopLevel(display, window, root);
+        }
+    });
     if (listed) {
         // Windows that left the list are gone or no longer managed: their
         // ids may come back for other windows, which must be followed anew.
         auto gone = [&](Window followed) { return std::find(stack.begin(), stack.end(), followed) == stack.end(); };
         watch.followed.erase(std::remove_if(watch.followed.begin(), watch.followed.end(), gone), watch.followed.end());
-    } else {
-        followRootChildren(display, root);
-        Window parent = None;
-        stack = readChildren(display, root, &parent);
-        self = findTopLevel(display, window, root);
     }
-    queries.takeFailed();
     // A window that is not in the stack (one kept below every other) has
     // every window of the stack above it.
     auto at = std::find(stack.begin(), stack.end(), self);
     for (auto above = at == stack.end() ? stack.begin() : at + 1; above != stack.end() && !uncovered.empty();
          ++above) {
         Area cover{};
-        bool covering = *above != window && readCover(display, *above, root, listed, &cover);
-        if (!queries.takeFailed() && covering) {
+        bool covering = false;
+        if (*above != window &&
+            !checkX11RequestsFail(display, 0, [&] { covering = readCover(display, *above, root, listed, &cover); }) &&
+            covering) {
             cutAway(&uncovered, cover);
         }
     }
