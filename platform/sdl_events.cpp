@@ -25,9 +25,13 @@ constexpr Uint64 kSizeCheckMilliseconds = 250;
 constexpr int kWallpaperWaitMilliseconds = 1000;
 
 // Whether anybody can see the window: a window of our own is wholly covered
-// when the X server last said so; a foreign window is viewable when the
-// periodic check last found it mapped, and every window around it.
+// when the X server last said so, or when the window stack said so as last
+// asked (asked again, once the events waiting are taken, after any that may
+// change it); a foreign window is viewable when the periodic check last
+// found it mapped, and every window around it.
 bool ownWindowObscured = false;
+bool ownWindowCovered = false;
+bool stackMayHaveChanged = true;
 bool foreignWindowViewable = true;
 
 // Maps the virtual-key codes the camera polls onto SDL scancodes: a letter
@@ -119,6 +123,7 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         return true;
     case SDL_SYSWMEVENT:
         readX11VisibilityChange(sdlWindow, in, &ownWindowObscured);
+        stackMayHaveChanged = readX11StackChange(sdlWindow, in) || stackMayHaveChanged;
         return false;
     default:
         return false;
@@ -132,6 +137,8 @@ void forgetReportedSize() {
     reportedHeight = -1;
     nextSizeCheck = 0;
     ownWindowObscured = false;
+    ownWindowCovered = false;
+    stackMayHaveChanged = true;
     foreignWindowViewable = true;
 }
 
@@ -231,7 +238,14 @@ bool platformIsWindowVisible() {
         return foreignWindowViewable;
     }
     Uint32 flags = SDL_GetWindowFlags(sdlWindow);
-    return (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) == 0 && !ownWindowObscured;
+    if ((flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0 || ownWindowObscured) {
+        return false;
+    }
+    if (stackMayHaveChanged) {
+        ownWindowCovered = checkX11StackCovers(sdlWindow);
+        stackMayHaveChanged = false;
+    }
+    return !ownWindowCovered;
 }
 
 bool platformIsKeyPressed(int virtualKey) {

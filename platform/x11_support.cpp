@@ -8,6 +8,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include "platform/x11_coverage.h"
+
 namespace {
 
 using ErrorHandler = int (*)(Display*, XErrorEvent*);
@@ -184,6 +186,7 @@ void watchX11Visibility(SDL_Window* window) {
     if (!checkRequestsFail(display, xid, [&] { XGetWindowAttributes(display, xid, &attributes); })) {
         XSelectInput(display, xid, attributes.your_event_mask | VisibilityChangeMask);
     }
+    startX11StackWatch(display);
 }
 
 bool readX11VisibilityChange(SDL_Window* window, const SDL_Event& event, bool* obscured) {
@@ -197,6 +200,20 @@ bool readX11VisibilityChange(SDL_Window* window, const SDL_Event& event, bool* o
     }
     *obscured = x.xvisibility.state == VisibilityFullyObscured;
     return true;
+}
+
+bool readX11StackChange(SDL_Window* window, const SDL_Event& event) {
+    if (event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr || event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    Display* display = findX11Display(window, nullptr);
+    return display != nullptr && noteX11StackEvent(display, event.syswm.msg->msg.x11.event);
+}
+
+bool checkX11StackCovers(SDL_Window* window) {
+    Window xid = 0;
+    Display* display = findX11Display(window, &xid);
+    return display != nullptr && checkX11WindowCovered(display, xid);
 }
 
 void drainX11Requests() {
@@ -298,6 +315,8 @@ bool endX11ErrorTrap(SDL_Window*, char*, size_t) { return false; }
 bool readX11WindowSize(SDL_Window*, int*, int*, bool*) { return false; }
 void watchX11Visibility(SDL_Window*) {}
 bool readX11VisibilityChange(SDL_Window*, const SDL_Event&, bool*) { return false; }
+bool readX11StackChange(SDL_Window*, const SDL_Event&) { return false; }
+bool checkX11StackCovers(SDL_Window*) { return false; }
 void drainX11Requests() {}
 bool checkX11WindowManager(SDL_Window*) { return true; }
 bool checkX11RequestsFail(Display*, unsigned long, const std::function<void()>&) { return true; }

@@ -27,11 +27,19 @@ bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size);
 // cannot be asked (not X11, or the window is gone).
 bool readX11WindowSize(SDL_Window* window, int* width, int* height, bool* viewable = nullptr);
 // Asks the X server to tell when the window (one of the program's own) comes
-// to be wholly covered or uncovered, and SDL to pass those reports on.
+// to be wholly covered or uncovered, and when the window stack changes, and
+// SDL to pass those reports on.
 void watchX11Visibility(SDL_Window* window);
-// True when EVENT is such a report for the window; OBSCURED then says
-// whether it is wholly covered now.
+// True when EVENT is the X server's report that the window came to be wholly
+// covered or uncovered; OBSCURED then says whether it is wholly covered now.
+// Under a compositing manager the server reports every window as uncovered.
 bool readX11VisibilityChange(SDL_Window* window, const SDL_Event& event, bool* obscured);
+// True when EVENT may change which windows cover the window: ask
+// checkX11StackCovers again.
+bool readX11StackChange(SDL_Window* window, const SDL_Event& event);
+// True when the window stack says that opaque windows above the window cover
+// all of it, compositing manager or not.
+bool checkX11StackCovers(SDL_Window* window);
 // Waits, with X errors recorded rather than fatal, for the server to answer
 // every request sent so far on SDL's connection. SDL_Quit puts Xlib's default
 // handler back before it closes the connection, and that handler ends the

@@ -372,6 +372,14 @@ start_window_manager() {
     fail "openbox did not start"
 }
 
+# Starts xcompmgr, a compositing manager, and waits until it runs. From then
+# on the X server reports every window as unobscured, however covered.
+start_compositor() {
+  xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
+  wait_until "$WAIT_SECONDS" sh -c "xdotool search --name '^xcompmgr\$' >/dev/null 2>&1" ||
+    fail "xcompmgr did not start"
+}
+
 # Share of one core, in percent with two decimals, that process PID used
 # (user and system time from /proc) over the next SECONDS of wall-clock time.
 cpu_percent_over() {

@@ -5,15 +5,22 @@ source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
 
 run_case() {
-  # Starts the program under a window manager and waits for its picture; runs
-# HIDE and expects the program to idle (WHAT names that state), then runs SHOW
-# and expects the picture to move again, and to go on moving. Leaves the
-# program's window in wid.
-check_sleeps_while() {
-  local what=$1 hide=$2 show=$3 took
-  start_xvfb; start_window_manager; start_app
+# Starts the program under a window manager (and, given "composited", a
+# compositing manager) and waits for its picture. Leaves its window in wid.
+start_on_desktop() {
+  start_xvfb; start_window_manager
+  if [ "${1:-}" = composited ]; then start_compositor; fi
+  start_app
   wid=$(wait_window Marivelle) || fail "no window"
   wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+}
+
+# Starts the program as start_on_desktop does (DESKTOP: "" or "composited");
+# runs HIDE and expects the program to idle (WHAT names that state), then runs
+# SHOW and expects the picture to move again, and to go on moving.
+check_sleeps_while() {
+  local what=$1 hide=$2 show=$3 took
+  start_on_desktop "${4:-}"
   "$hide"
   expect_idle_cpu "$what"
   "$show"
@@ -21,6 +28,17 @@ check_sleeps_while() {
   wait_for_motion "$wid" >/dev/null || fail "$what: the picture moved once after it was shown, then stopped"
   echo "$what: the picture moved again $took ms after it was shown"
 }
+
+# Shows a window of make_window (ARGS as make_window takes them) and waits
+# until it is mapped; its process id is added to covers.
+covers=()
+cover_with() {
+  local out="$WORK/cover${#covers[@]}.id"
+  "$MAKE_WINDOW" "$@" >"$out" &
+  covers+=($!)
+  wait_until "$WAIT_SECONDS" cover_shown "$out" || fail "no covering window ($*)"
+}
+cover_shown() { [ -s "$1" ] && window_viewable "$(cat "$1")"; }
 
 case "$case_name" in
   window_appears)
@@ -99,16 +117,35 @@ case "$case_name" in
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
     ;;
-  covered_sleeps)
+  covered_sleeps | covered_sleeps_composited)
     # Wholly covered by another window, the program draws nothing; uncovered,
-    # it draws again.
-    cover() {
-      "$MAKE_WINDOW" 8 1280 1024 >"$WORK/cover.id" &
-      cover=$!
-      wait_until "$WAIT_SECONDS" find_window make_window >/dev/null || fail "no covering window"
+    # it draws again. A compositing manager makes the X server report the
+    # window as unobscured all the while.
+    cover() { cover_with 8 1280 1024; }
+    uncover() { kill "${covers[0]}"; }
+    check_sleeps_while covered cover uncover "$([ "$case_name" = covered_sleeps ] || echo composited)"
+    ;;
+  covered_by_two_windows_sleeps)
+    # Neither window alone covers it: one covers the upper part, the other
+    # the lower part.
+    cover_in_two() {
+      eval "$(xdotool getwindowgeometry --shell "$wid")"
+      cover_with 8 1280 $((Y + HEIGHT / 2 + 50)) 0 0
+      wait_for_motion "$wid" >/dev/null || fail "the picture stopped once half covered"
+      cover_with 8 1280 $((1024 - Y - HEIGHT / 2 + 50)) 0 $((Y + HEIGHT / 2 - 50))
     }
-    uncover() { kill "$cover"; }
-    check_sleeps_while covered cover uncover
+    uncover_lower() { kill "${covers[1]}"; }
+    check_sleeps_while "covered by two windows" cover_in_two uncover_lower composited
+    ;;
+  covered_by_translucent_window_draws)
+    # A window with an alpha channel lets the picture show through.
+    start_on_desktop composited
+    cover_with argb 1280 1024 0 0
+    wait_for_motion "$wid" >/dev/null && wait_for_motion "$wid" >/dev/null ||
+      fail "the picture stopped under a translucent window"
+    busy=$(cpu_percent_over "$APP_PID" 10) || fail "cannot read the program's CPU time"
+    echo "under a translucent window: $busy % of a core over 10 s"
+    awk -v p="$busy" 'BEGIN { exit !(p >= 10) }' || fail "the program idled under a translucent window ($busy %)"
     ;;
   scene_screenshot)
     start_xvfb; start_app
