@@ -66,9 +66,11 @@ bool openWindow() {
 
 // A daemon picks the window's visual, and it may have less depth or stencil
 // than the frame needs: the water column is cut out with 8 stencil bits.
-// Then frames are drawn off-screen with enough of both. False after printing
-// why the frame cannot be drawn right.
-bool checkWindowBuffers() {
+// Then frames are drawn off-screen with enough of both, where OFFSCREEN
+// allows (the wallpaper's windows took the visual the context asked for, and
+// several of them share no one frame size). False after printing why the
+// frame cannot be drawn right.
+bool checkWindowBuffers(bool offscreen) {
     GLint depthBits = 0;
     GLint stencilBits = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
@@ -76,30 +78,13 @@ bool checkWindowBuffers() {
     if (depthBits >= 16 && stencilBits >= 8) {
         return true;
     }
-    if (!checkOffscreenFrameSupport()) {
-        std::fprintf(stderr,
-                     "Marivelle: the window has %d depth and %d stencil bits, the frame needs 16 and 8, and the "
-                     "driver cannot draw off-screen\n",
-                     depthBits, stencilBits);
+    if (!offscreen || !checkOffscreenFrameSupport()) {
+        std::fprintf(stderr, "Marivelle: the window has %d depth and %d stencil bits, the frame needs 16 and 8%s\n",
+                     depthBits, stencilBits, offscreen ? ", and the driver cannot draw off-screen" : "");
         return false;
     }
     wantOffscreen = true;
     return true;
-}
-
-// The wallpaper's windows take the visual the context asked for; one that
-// came without enough depth or stencil cannot show the frame right.
-bool checkWallpaperBuffers() {
-    GLint depthBits = 0;
-    GLint stencilBits = 0;
-    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
-    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
-    if (depthBits >= 16 && stencilBits >= 8) {
-        return true;
-    }
-    std::fprintf(stderr, "Marivelle: the wallpaper's windows have %d depth and %d stencil bits, the frame needs 16 and 8\n",
-                 depthBits, stencilBits);
-    return false;
 }
 
 // --wallpaper --stop: 0 once the running wallpaper has ended.
@@ -235,7 +220,7 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
     bool screensaver = checkScreensaverMode(options);
-    if ((screensaver && !checkWindowBuffers()) || (options.wallpaper && !checkWallpaperBuffers())) {
+    if ((screensaver || options.wallpaper) && !checkWindowBuffers(screensaver)) {
         closeWindow();
         return kExitFailure;
     }
