@@ -54,8 +54,16 @@ bool resizeOffscreenFrame(int width, int height) {
                                  offscreen.depthStencil);
     glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_STENCIL_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                  offscreen.depthStencil);
-    if (glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+    bool complete = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+    if (!complete) {
         releaseOffscreenFrame();
+    }
+    // A size the driver refuses raises GL_INVALID_VALUE in the storage calls:
+    // the refusal is the answer, taken here, so that the next frame reports
+    // only errors of its own.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    if (!complete) {
         return false;
     }
     offscreen.width = width;

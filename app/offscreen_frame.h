@@ -9,6 +9,7 @@
 bool checkOffscreenFrameSupport();
 // Makes or remakes the framebuffer at this size and binds it for drawing.
 // False when the driver refuses it; the default framebuffer is then bound.
+// Leaves no GL error pending: those the set-up raised are its own.
 bool resizeOffscreenFrame(int width, int height);
 // Copies the finished frame to the window's back buffer and binds the
 // framebuffer again for the next frame. Nothing happens before the first

@@ -173,7 +173,13 @@ refused_offscreen_retried)
   xdotool windowsize "$HOST_WINDOW" 16600 10
   wait_until --while app_running "$WAIT_SECONDS" refusals 2 ||
     fail "the off-screen frame was not tried again after a refusal: $(cat "$WORK/app.err")"
+  # The picture at the last size drawn, after which a false OpenGL error
+  # from the refused set-up would have been reported.
+  xdotool windowsize "$HOST_WINDOW" 400 300
+  wait_until --while app_running "$WAIT_SECONDS" host_filled 400x300 || fail "no picture back at 400 x 300"
   app_running || fail "the program ended"
+  others=$(grep -v "refused an off-screen frame" "$WORK/app.err")
+  [ -z "$others" ] || fail "standard error holds more than the refusals: $others"
   ;;
 fullscreen_refused)
   # No fullscreen for a window another program sizes: one line says so, and
