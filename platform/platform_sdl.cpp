@@ -24,6 +24,7 @@ char lastError[512] = "";
 // Releases whatever a failed start-up had made. Errors still in flight are
 // drained into the trap before SDL_Quit puts Xlib's default handler back.
 void abandonStartUp() {
+    ignoreLateSignals();
     if (context != nullptr) {
         SDL_GL_DeleteContext(context);
         context = nullptr;
@@ -59,6 +60,11 @@ void setSdlError(const char* what) {
     } else {
         std::snprintf(lastError, sizeof lastError, "%s", what);
     }
+}
+
+void ignoreLateSignals() {
+    std::signal(SIGTERM, SIG_IGN);
+    std::signal(SIGINT, SIG_IGN);
 }
 
 void setPlainError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
@@ -179,8 +185,7 @@ void platformDestroyWindow() {
         // turns it into a quit event; the program is ending already, and
         // must end with its own status, not the signal's.
         if (sdlWindowIsForeign) {
-            std::signal(SIGTERM, SIG_IGN);
-            std::signal(SIGINT, SIG_IGN);
+            ignoreLateSignals();
         }
         sdlWindowIsForeign = false;
         SDL_Quit();

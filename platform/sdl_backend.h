@@ -25,6 +25,11 @@ bool takeWallpaperEvent(PlatformEvent* event, int wait);
 // Releases the wallpaper's windows, its context and its claim, and SDL.
 void destroyWallpaper();
 
+// From the moment the program begins to close, a SIGTERM or SIGINT that SDL
+// no longer turns into a quit event must not end it with the signal's status
+// instead of its own: a daemon ends its hacks with SIGTERM at any time.
+void ignoreLateSignals();
+
 // The GL attributes every context of the program asks for.
 void setContextAttributes();
 

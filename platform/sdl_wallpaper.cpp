@@ -323,9 +323,7 @@ void destroyWallpaper() {
     drainX11Requests();
     display = nullptr;
     sdlWallpaperActive = false;
-    // The program is ending already: a late signal must not change its status.
-    std::signal(SIGTERM, SIG_IGN);
-    std::signal(SIGINT, SIG_IGN);
+    ignoreLateSignals();
     SDL_Quit();
 }
 
