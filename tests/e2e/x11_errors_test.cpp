@@ -44,4 +44,26 @@ TEST(X11Errors, AnEarlierRequestsErrorIsNotCountedAgainstTheSizeCheck) {
     EXPECT_TRUE(takeX11ErrorSeen());
 }
 
+TEST(X11Errors, EachFilterKeepsAnotherRequestsErrorOutOfACheck) {
+    Display* display = nullptr;
+    SDL_Window* window = openWindow(&display);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    takeX11ErrorSeen();
+    // Only the serial tells an earlier request's error from a check about no
+    // one resource, as the window manager's check is.
+    XMapWindow(display, kNoWindow);
+    EXPECT_FALSE(checkX11RequestsFail(display, 0, [&] { XGetWindowAttributes(display, root, &attributes); }));
+    EXPECT_TRUE(takeX11ErrorSeen());
+    // Only the resource tells a request about another window, sent inside
+    // the check, from the check's own.
+    EXPECT_FALSE(checkX11RequestsFail(display, root, [&] {
+        XGetWindowAttributes(display, root, &attributes);
+        XMapWindow(display, kNoWindow);
+    }));
+    EXPECT_TRUE(takeX11ErrorSeen());
+    EXPECT_TRUE(checkX11RequestsFail(display, kNoWindow, [&] { XMapWindow(display, kNoWindow); }));
+}
+
 } // namespace
