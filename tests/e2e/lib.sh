@@ -395,14 +395,28 @@ cpu_percent_over() {
 
 # Checks that the program, once it has settled (a second below 5 % of a core),
 # uses under 1 % of a core over 10 s, as when it draws nothing; WHAT names
-# the state for the messages. Sets IDLE_CPU.
+# the state for the messages, and that it wakes only a few times a second.
+# Sets IDLE_CPU and IDLE_WAKES.
 expect_idle_cpu() {
   local what=$1 settled
   quiet() { settled=$(cpu_percent_over "$APP_PID" 1) && awk -v p="$settled" 'BEGIN { exit !(p < 5) }'; }
   wait_until --while app_running "$WAIT_SECONDS" quiet || fail "$what: the program keeps using ${settled:-?} % of a core"
+  local switches_before switches_after
+  switches_before=$(context_switches "$APP_PID")
   IDLE_CPU=$(cpu_percent_over "$APP_PID" 10) || fail "$what: cannot read the program's CPU time"
-  echo "$what: $IDLE_CPU % of a core over 10 s"
+  switches_after=$(context_switches "$APP_PID")
+  IDLE_WAKES=$(((switches_after - switches_before) / 10))
+  echo "$what: $IDLE_CPU % of a core over 10 s, $IDLE_WAKES wake-ups a second"
   awk -v p="$IDLE_CPU" 'BEGIN { exit !(p < 1) }' || fail "$what: the program used $IDLE_CPU % of a core over 10 s"
+  # A loop that polls every few milliseconds costs little CPU but wakes
+  # hundreds of times a second; a real wait wakes for the periodic checks
+  # (about 15 a second for a window, 1 for the wallpaper).
+  [ "$IDLE_WAKES" -le 50 ] || fail "$what: the program woke $IDLE_WAKES times a second while idle"
+}
+
+# How often the program's main thread has given up or been taken off a core.
+context_switches() {
+  awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print n + 0 }' "/proc/$1/status" 2>/dev/null
 }
 
 # Waits while the program runs until two pictures of WINDOW taken one after
