@@ -33,14 +33,14 @@ double readElapsed(const ElapsedClock& clock) {
     return convertTicksToSeconds(platformReadCounter() - clock.startCount, clock.frequency);
 }
 
-bool checkTickGate(ElapsedClock& clock, TickGate& gate) {
-    startElapsedClock(clock);
+bool checkTickGate(TickGate& gate) {
     if (!gate.initialised) {
+        gate.frequency = platformReadCounterFrequency();
         gate.lastStepCount = platformReadCounter();
         gate.initialised = true;
     }
     int64_t since = platformReadCounter() - gate.lastStepCount;
-    return convertTicksToSeconds(since, clock.frequency) > kStepThreshold;
+    return convertTicksToSeconds(since, gate.frequency) > kStepThreshold;
 }
 
 void restartTickGate(TickGate& gate) { gate.lastStepCount = platformReadCounter(); }

@@ -15,9 +15,10 @@ struct ElapsedClock {
 };
 
 // Lets a fixed step run at most once per call, and only once more than 0.03 s
-// have passed on its paired clock since the previous step ended.
+// have passed since the previous step ended.
 struct TickGate {
     bool initialised = false;
+    int64_t frequency = 0;      // counter ticks per second
     int64_t lastStepCount = 0;  // counter reading when the last step ended
 };
 
@@ -42,12 +43,11 @@ void startElapsedClock(ElapsedClock& clock);
 // Seconds since start; the clock must have been started.
 double readElapsed(const ElapsedClock& clock);
 
-// Starts the clock and, on the first call only, records the current time as the
-// last step. True when more than kStepThreshold seconds (strictly) have passed
+// On the first call only, records the current time as the last step. True when more than kStepThreshold seconds (strictly) have passed
 // since the last step. The caller then performs its step and calls
 // restartTickGate, so the step's own time does not count towards the next
 // interval.
-bool checkTickGate(ElapsedClock& clock, TickGate& gate);
+bool checkTickGate(TickGate& gate);
 // Records a fresh reading of the counter as the end of the last step.
 void restartTickGate(TickGate& gate);
 

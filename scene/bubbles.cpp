@@ -10,7 +10,6 @@
 
 Bubble bubbles[kMaxBubbles];
 int bubbleCount = 0;
-ElapsedClock bubbleClock;
 TickGate bubbleStepGate;
 
 namespace {
@@ -59,7 +58,7 @@ void updateAndDrawBubbles() {
     useProgram(0);
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_BLEND);
-    if (!repeatingMoment && checkTickGate(bubbleClock, bubbleStepGate)) {
+    if (!repeatingMoment && checkTickGate(bubbleStepGate)) {
         stepBubbles();
         restartTickGate(bubbleStepGate);
     }

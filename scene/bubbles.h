@@ -14,7 +14,6 @@ constexpr int kMaxBubbles = 200;
 // All zero until initBubbles; records 0 .. bubbleCount - 1 are the active ones.
 extern Bubble bubbles[kMaxBubbles];
 extern int bubbleCount;
-extern ElapsedClock bubbleClock;
 extern TickGate bubbleStepGate;
 
 // Puts every record at the origin with a new random velocity, in index order.

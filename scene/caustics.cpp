@@ -42,7 +42,7 @@ void loadCausticTextures() {
 }
 
 void advanceCausticFrame() {
-    if (!repeatingMoment && checkTickGate(causticSet.causticClock, causticSet.causticStepGate)) {
+    if (!repeatingMoment && checkTickGate(causticSet.causticStepGate)) {
         int& frame = causticSet.causticFrame;
         frame = frame >= kCausticFrameCount - 1 ? 0 : frame + 1;
         restartTickGate(causticSet.causticStepGate);

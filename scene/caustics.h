@@ -11,7 +11,6 @@ struct CausticSet {
     // failed file have a name but no image).
     GLuint causticTextures[kCausticFrameCount] = {};
     int causticFrame = 0;  // the frame shown, 0 to 31
-    ElapsedClock causticClock;
     TickGate causticStepGate;
 };
 
