@@ -25,7 +25,7 @@ void formatCausticFileName(int frame, char* name, int size);
 // read) and sets up object-linear coordinate generation on unit 1. Leaves
 // unit 0 active.
 void loadCausticTextures();
-// Moves to the next frame (31 wraps to 0) when the gate is due.
+// Moves on a frame (31 wraps to 0) for each step the gate finds due.
 void advanceCausticFrame();
 // Enables texturing on unit 1 with the current frame; leaves unit 0 active.
 void bindCausticFrame();

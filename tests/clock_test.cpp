@@ -75,6 +75,40 @@ TEST(TickGate, StepRateIsTheLowerOfFrameRateAndAboutThirtyThree) {
     }
 }
 
+// The steps a gate takes over FRAMES frames of 1/FPS s at SPEED; the first
+// frame starts it.
+int countGateSteps(int fps, double speed, int frames) {
+    setClockSpeed(speed);
+    TickGate gate;
+    int steps = 0;
+    for (int frame = 0; frame < frames; ++frame) {
+        int due = checkTickGate(gate);
+        steps += due;
+        if (due > 0) restartTickGate(gate);
+        headlessAdvanceSeconds(1.0 / fps);
+    }
+    setClockSpeed(1.0);
+    return steps;
+}
+
+TEST(TickGate, AtSpeedXAFrameStepsAsXFramesAtSpeedOne) {
+    // Over 10 s at 30 and at 60 frames a second.
+    const double speeds[4] = {0.5, 1.0, 2.0, 4.0};
+    const int expected[2][4] = {{149, 299, 598, 1196}, {149, 299, 599, 1198}};
+    for (int rate = 1; rate <= 2; ++rate) {
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(countGateSteps(30 * rate, speeds[i], 300 * rate), expected[rate - 1][i]) << speeds[i];
+        }
+    }
+    // N frames at speed X take the steps X (N - 1) + 1 frames take at speed 1.
+    for (int fps : {30, 45, 50, 60, 144}) {
+        for (double speed : {1.5, 2.0, 3.0, 4.0}) {
+            EXPECT_EQ(countGateSteps(fps, speed, 301), countGateSteps(fps, 1.0, static_cast<int>(speed * 300) + 1))
+                << fps << " frames a second, speed " << speed;
+        }
+    }
+}
+
 TEST(DeltaClock, LazyStartReturnsAboutZeroThenTheInterval) {
     headlessAdvanceSeconds(50.0);
     DeltaClock clock;

@@ -112,11 +112,11 @@ bool readSnapshot(const std::string& arguments, Picture* picture) {
 
 TEST(SnapshotTool, SpeedScalesTimeAndTheDefaultsChangeNothing) {
     // Along the tour, so the tour's clock counts too; 0.25 s steps, whole
-    // ticks at either speed.
+    // ticks at either speed. 12 frames at speed 2 stand for 23 at speed 1.
     Picture doubled, later, plain, defaults;
     ASSERT_TRUE(readSnapshot("--tour --time 3 --frames 12 --speed 2", &doubled));
-    ASSERT_TRUE(readSnapshot("--tour --time 6 --frames 12", &later));
-    EXPECT_TRUE(doubled.rgba == later.rgba) << "speed 2 at 3 s differs from speed 1 at 6 s";
+    ASSERT_TRUE(readSnapshot("--tour --time 5.75 --frames 23", &later));
+    EXPECT_TRUE(doubled.rgba == later.rgba) << "speed 2 at 3 s differs from speed 1 at 5.75 s";
     ASSERT_TRUE(readSnapshot("--tour --time 3 --frames 12", &plain));
     EXPECT_FALSE(plain.rgba == later.rgba);
     ASSERT_TRUE(readSnapshot("--tour --time 3 --frames 12 --speed 1 --fish 50", &defaults));
