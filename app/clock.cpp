@@ -33,17 +33,39 @@ double readElapsed(const ElapsedClock& clock) {
     return convertTicksToSeconds(platformReadCounter() - clock.startCount, clock.frequency);
 }
 
-bool checkTickGate(ElapsedClock& clock, TickGate& gate) {
-    startElapsedClock(clock);
+int checkTickGate(TickGate& gate) {
+    int64_t now = platformReadCounter();
     if (!gate.initialised) {
-        gate.lastStepCount = platformReadCounter();
+        gate.frequency = platformReadCounterFrequency();
+        gate.lastStepCount = now;
+        gate.lastCheckCount = now;
         gate.initialised = true;
+        return 0;
     }
-    int64_t since = platformReadCounter() - gate.lastStepCount;
-    return convertTicksToSeconds(since, clock.frequency) > kStepThreshold;
+    // A call of D ticks at speed X stands for X calls of D ticks at speed 1,
+    // each D / X ticks long here. With the part of one begun before, `count`
+    // of them end in this call, the k-th (ends - k) lengths before now. At
+    // speed 1 the one end is now itself, as it has always been.
+    double speed = clockSpeed;
+    double ends = gate.callCredit + speed;
+    int count = static_cast<int>(ends);
+    gate.callCredit = ends - count;
+    double length = static_cast<double>(now - gate.lastCheckCount) / speed;
+    gate.lastCheckCount = now;
+    int due = 0;
+    int64_t lastStep = gate.lastStepCount;
+    for (int k = 1; k <= count; ++k) {
+        int64_t end = now - static_cast<int64_t>((ends - k) * length);
+        if (convertTicksToSeconds(end - lastStep, gate.frequency) > kStepThreshold) {
+            lastStep = end;
+            ++due;
+        }
+    }
+    gate.dueLag = now - lastStep;
+    return due;
 }
 
-void restartTickGate(TickGate& gate) { gate.lastStepCount = platformReadCounter(); }
+void restartTickGate(TickGate& gate) { gate.lastStepCount = platformReadCounter() - gate.dueLag; }
 
 DeltaClock startDeltaClock() {
     DeltaClock clock;

@@ -14,11 +14,17 @@ struct ElapsedClock {
     int64_t startCount = 0;  // counter when started
 };
 
-// Lets a fixed step run at most once per call, and only once more than 0.03 s
-// have passed on its paired clock since the previous step ended.
+// Lets a fixed step run once more than 0.03 s have passed since the previous
+// step ended, looked at once a call. At speed X a call counts as X calls of
+// the same length at speed 1, the gate looked at on the end of each, so a
+// faster clock steps as often as a higher frame rate would.
 struct TickGate {
     bool initialised = false;
-    int64_t lastStepCount = 0;  // counter reading when the last step ended
+    int64_t frequency = 0;       // counter ticks per second
+    int64_t lastStepCount = 0;   // counter reading when the last step ended
+    int64_t lastCheckCount = 0;  // counter reading at the previous call
+    int64_t dueLag = 0;          // ticks from the last step found due to the call that found it
+    double callCredit = 0.0;     // the part of a speed-1 call begun before the previous call
 };
 
 // Seconds since its previous reading; every reading restarts it.
@@ -42,13 +48,15 @@ void startElapsedClock(ElapsedClock& clock);
 // Seconds since start; the clock must have been started.
 double readElapsed(const ElapsedClock& clock);
 
-// Starts the clock and, on the first call only, records the current time as the
-// last step. True when more than kStepThreshold seconds (strictly) have passed
-// since the last step. The caller then performs its step and calls
-// restartTickGate, so the step's own time does not count towards the next
-// interval.
-bool checkTickGate(ElapsedClock& clock, TickGate& gate);
-// Records a fresh reading of the counter as the end of the last step.
+// On the first call only, records the current time as the last step. Returns
+// the steps due: at speed 1, one when more than kStepThreshold seconds
+// (strictly) have passed since the last step, else none; at speed X, those
+// the X speed-1 calls this call stands for would find, each looked at from
+// the one before. The caller then performs them and calls restartTickGate,
+// so the steps' own time does not count towards the next interval.
+int checkTickGate(TickGate& gate);
+// Records a fresh reading of the counter, less the time since the last step
+// found due, as the end of the last step.
 void restartTickGate(TickGate& gate);
 
 // A delta clock already started, for instances made during static initialisation.

@@ -10,7 +10,6 @@
 
 Bubble bubbles[kMaxBubbles];
 int bubbleCount = 0;
-ElapsedClock bubbleClock;
 TickGate bubbleStepGate;
 
 namespace {
@@ -59,8 +58,11 @@ void updateAndDrawBubbles() {
     useProgram(0);
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_BLEND);
-    if (!repeatingMoment && checkTickGate(bubbleClock, bubbleStepGate)) {
+    int due = repeatingMoment ? 0 : checkTickGate(bubbleStepGate);
+    for (int i = 0; i < due; ++i) {
         stepBubbles();
+    }
+    if (due > 0) {
         restartTickGate(bubbleStepGate);
     }
 

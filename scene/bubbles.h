@@ -14,7 +14,6 @@ constexpr int kMaxBubbles = 200;
 // All zero until initBubbles; records 0 .. bubbleCount - 1 are the active ones.
 extern Bubble bubbles[kMaxBubbles];
 extern int bubbleCount;
-extern ElapsedClock bubbleClock;
 extern TickGate bubbleStepGate;
 
 // Puts every record at the origin with a new random velocity, in index order.
@@ -24,7 +23,7 @@ void respawnBubble(Bubble& bubble);
 // One step: one more active bubble (up to 200), each moved by its velocity and
 // respawned past y 26 or past tankRadius - 3 from the axis in x or z.
 void stepBubbles();
-// Steps when the gate is due, then draws the active bubbles. Expects the
+// Takes the steps the gate finds due, then draws the active bubbles. Expects the
 // matrix at the tank's base centre and unit 0 active; leaves no program, the
 // stencil test off, blending and lighting on, unit 1 texturing on, unit 0
 // active with sandTexture bound and texturing off.

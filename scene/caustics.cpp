@@ -42,9 +42,12 @@ void loadCausticTextures() {
 }
 
 void advanceCausticFrame() {
-    if (!repeatingMoment && checkTickGate(causticSet.causticClock, causticSet.causticStepGate)) {
-        int& frame = causticSet.causticFrame;
+    int due = repeatingMoment ? 0 : checkTickGate(causticSet.causticStepGate);
+    int& frame = causticSet.causticFrame;
+    for (int i = 0; i < due; ++i) {
         frame = frame >= kCausticFrameCount - 1 ? 0 : frame + 1;
+    }
+    if (due > 0) {
         restartTickGate(causticSet.causticStepGate);
     }
 }

@@ -11,7 +11,6 @@ struct CausticSet {
     // failed file have a name but no image).
     GLuint causticTextures[kCausticFrameCount] = {};
     int causticFrame = 0;  // the frame shown, 0 to 31
-    ElapsedClock causticClock;
     TickGate causticStepGate;
 };
 
@@ -26,7 +25,7 @@ void formatCausticFileName(int frame, char* name, int size);
 // read) and sets up object-linear coordinate generation on unit 1. Leaves
 // unit 0 active.
 void loadCausticTextures();
-// Moves to the next frame (31 wraps to 0) when the gate is due.
+// Moves on a frame (31 wraps to 0) for each step the gate finds due.
 void advanceCausticFrame();
 // Enables texturing on unit 1 with the current frame; leaves unit 0 active.
 void bindCausticFrame();

@@ -13,6 +13,8 @@
 int fishCount = kFirstSchool;
 FishTable fishes;
 
+FishRange fishesInUse() { return {fishes.records, fishes.records + fishCount}; }
+
 namespace {
 
 const float* const bodyColours[7] = {

@@ -20,18 +20,28 @@ constexpr int kFirstSchool = 50;
 // The number of fish drawn, 1 to kMaxFish; set before the scene's set-up.
 extern int fishCount;
 
-// The records in static storage. Iterating the table visits the fishCount
-// fish in use.
+// The records in static storage; iterating the table visits all kMaxFish.
 struct FishTable {
     Fish records[kMaxFish];
     Fish* begin() { return records; }
-    Fish* end() { return records + fishCount; }
+    Fish* end() { return records + kMaxFish; }
     Fish& operator[](int i) { return records[i]; }
+};
+
+// Records first to last - 1 of the table, for a range-for.
+struct FishRange {
+    Fish* first;
+    Fish* last;
+    Fish* begin() const { return first; }
+    Fish* end() const { return last; }
 };
 
 // Zero (but for the default poses) until initFishes fills them; then valid for
 // the whole run.
 extern FishTable fishes;
+
+// The fishCount fish in use: the table's first records.
+FishRange fishesInUse();
 
 // Fills the first kFirstSchool records with four rand() draws per fish, in
 // table order, whatever fishCount is, so that the draws after them (the

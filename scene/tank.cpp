@@ -87,7 +87,7 @@ void drawSchool(float dt) {
     translateBy(scene.tankCentre);
     glDisable(GL_STENCIL_TEST);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
-    for (Fish& fish : fishes) {
+    for (Fish& fish : fishesInUse()) {
         updateAndDrawFish(fish, dt);
     }
     glPopMatrix();

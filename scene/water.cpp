@@ -14,6 +14,8 @@ namespace {
 // What the last frame that stepped sent, for a repeated moment to send again.
 float shownPhase = 0.0f;
 float shownTime = 0.0f;
+// The part of a speed-1 pair's step the speed has asked for but not yet taken.
+double phaseCredit = 0.0;
 
 } // namespace
 
@@ -31,9 +33,14 @@ float computeWaterTime(double seconds) {
 }
 
 void advanceWaterPhase() {
-    waterPhase += kWaterPhaseStep;
-    if (waterPhase > kWaterPhaseLimit) {
-        waterPhase = 0.0f;
+    // Whole speed-1 steps, not one step times the speed: the phase then runs
+    // through the values speed 1 gives it, rounded alike, only faster.
+    phaseCredit += getClockSpeed();
+    for (; phaseCredit >= 1.0; phaseCredit -= 1.0) {
+        waterPhase += kWaterPhaseStep;
+        if (waterPhase > kWaterPhaseLimit) {
+            waterPhase = 0.0f;
+        }
     }
 }
 

@@ -11,7 +11,8 @@ constexpr float kWaterPhaseStep = 0.00001f;
 
 // Row i, column j at 64 * i + j; filled by initWaterMesh, constant afterwards.
 extern Vec3 waterMesh[kWaterGridSize * kWaterGridSize];
-// Radians in [0, 2 pi]; 0 at start, advanced by every vertex pair drawn.
+// Radians in [0, 2 pi]; 0 at start, advanced by every vertex pair drawn, as
+// fast as the clocks run.
 extern float waterPhase;
 extern ElapsedClock waterClock;
 
@@ -41,7 +42,9 @@ void walkWaterStrips(BeginStrip beginStrip, EmitVertex vertex, PairDone pairDone
 constexpr double kWaterTimePeriod = 62.83185307179586;
 // The "fTime" value for SECONDS since the water's first frame.
 float computeWaterTime(double seconds);
-// Advances the phase by one vertex pair, back to 0 past the limit.
+// Advances the phase by one vertex pair: by the speed-1 step, back to 0 past
+// the limit, as many times as the clock's speed asks (at speed 1 once; at
+// speed 2 twice; at speed 0.5 every other pair).
 void advanceWaterPhase();
 // Draws the 63 strips of 63 vertex pairs with the water program; expects the
 // caller's placement, culling off and the water-column stencil. Leaves no

@@ -9,31 +9,28 @@ namespace {
 constexpr int64_t kTicks30ms = kHeadlessCounterFrequency * 3 / 100;
 
 TEST(TickGate, FirstCallNeverSteps) {
-    ElapsedClock clock;
     TickGate gate;
     headlessAdvanceSeconds(100.0);
-    EXPECT_FALSE(checkTickGate(clock, gate));
-    EXPECT_TRUE(clock.started);
+    EXPECT_FALSE(checkTickGate(gate));
+    EXPECT_TRUE(gate.initialised);
 }
 
 TEST(TickGate, ExactlyThresholdDoesNotOpenJustAboveDoes) {
-    ElapsedClock clock;
     TickGate gate;
-    EXPECT_FALSE(checkTickGate(clock, gate));
-    headlessSetCounter(clock.startCount + kTicks30ms);
-    EXPECT_FALSE(checkTickGate(clock, gate));
-    headlessSetCounter(clock.startCount + kTicks30ms + kHeadlessCounterFrequency / 100000);
-    EXPECT_TRUE(checkTickGate(clock, gate));
+    EXPECT_FALSE(checkTickGate(gate));
+    headlessSetCounter(gate.lastStepCount + kTicks30ms);
+    EXPECT_FALSE(checkTickGate(gate));
+    headlessSetCounter(gate.lastStepCount + kTicks30ms + kHeadlessCounterFrequency / 100000);
+    EXPECT_TRUE(checkTickGate(gate));
 }
 
 TEST(TickGate, OneStepPerCallWithoutCatchUp) {
-    ElapsedClock clock;
     TickGate gate;
-    checkTickGate(clock, gate);
+    checkTickGate(gate);
     headlessAdvanceSeconds(1.0);  // a very slow frame
     int steps = 0;
     for (int call = 0; call < 5; ++call) {
-        if (checkTickGate(clock, gate)) {
+        if (checkTickGate(gate)) {
             ++steps;
             restartTickGate(gate);
         }
@@ -42,30 +39,29 @@ TEST(TickGate, OneStepPerCallWithoutCatchUp) {
 }
 
 TEST(TickGate, RestartReadsTheClockAfterTheStep) {
-    ElapsedClock clock;
     TickGate gate;
-    checkTickGate(clock, gate);
+    checkTickGate(gate);
+    int64_t start = gate.lastStepCount;
     headlessAdvanceSeconds(0.05);
-    ASSERT_TRUE(checkTickGate(clock, gate));
+    ASSERT_TRUE(checkTickGate(gate));
     headlessAdvanceSeconds(0.02);  // time spent inside the step
     restartTickGate(gate);
-    EXPECT_EQ(gate.lastStepCount - clock.startCount, kHeadlessCounterFrequency * 7 / 100);
+    EXPECT_EQ(gate.lastStepCount - start, kHeadlessCounterFrequency * 7 / 100);
     headlessAdvanceSeconds(0.025);
-    EXPECT_FALSE(checkTickGate(clock, gate));  // 0.025 since the step ended
+    EXPECT_FALSE(checkTickGate(gate));  // 0.025 since the step ended
     headlessAdvanceSeconds(0.01);
-    EXPECT_TRUE(checkTickGate(clock, gate));
+    EXPECT_TRUE(checkTickGate(gate));
 }
 
 TEST(TickGate, StepRateIsTheLowerOfFrameRateAndAboutThirtyThree) {
     for (double frameTime : {0.001, 0.1}) {
-        ElapsedClock clock;
         TickGate gate;
-        checkTickGate(clock, gate);
+        checkTickGate(gate);
         int steps = 0;
         int frames = static_cast<int>(10.0 / frameTime);
         for (int i = 0; i < frames; ++i) {
             headlessAdvanceSeconds(frameTime);
-            if (checkTickGate(clock, gate)) {
+            if (checkTickGate(gate)) {
                 ++steps;
                 restartTickGate(gate);
             }
@@ -75,6 +71,40 @@ TEST(TickGate, StepRateIsTheLowerOfFrameRateAndAboutThirtyThree) {
             EXPECT_LT(steps, 334);
         } else {
             EXPECT_EQ(steps, frames);
+        }
+    }
+}
+
+// The steps a gate takes over FRAMES frames of 1/FPS s at SPEED; the first
+// frame starts it.
+int countGateSteps(int fps, double speed, int frames) {
+    setClockSpeed(speed);
+    TickGate gate;
+    int steps = 0;
+    for (int frame = 0; frame < frames; ++frame) {
+        int due = checkTickGate(gate);
+        steps += due;
+        if (due > 0) restartTickGate(gate);
+        headlessAdvanceSeconds(1.0 / fps);
+    }
+    setClockSpeed(1.0);
+    return steps;
+}
+
+TEST(TickGate, AtSpeedXAFrameStepsAsXFramesAtSpeedOne) {
+    // Over 10 s at 30 and at 60 frames a second.
+    const double speeds[4] = {0.5, 1.0, 2.0, 4.0};
+    const int expected[2][4] = {{149, 299, 598, 1196}, {149, 299, 599, 1198}};
+    for (int rate = 1; rate <= 2; ++rate) {
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(countGateSteps(30 * rate, speeds[i], 300 * rate), expected[rate - 1][i]) << speeds[i];
+        }
+    }
+    // N frames at speed X take the steps X (N - 1) + 1 frames take at speed 1.
+    for (int fps : {30, 45, 50, 60, 144}) {
+        for (double speed : {1.5, 2.0, 3.0, 4.0}) {
+            EXPECT_EQ(countGateSteps(fps, speed, 301), countGateSteps(fps, 1.0, static_cast<int>(speed * 300) + 1))
+                << fps << " frames a second, speed " << speed;
         }
     }
 }
@@ -112,11 +142,12 @@ TEST(ClockSpeed, ScalesEveryKindOfClock) {
     ElapsedClock clock;
     TickGate gate;
     DeltaClock delta = startDeltaClock();
-    checkTickGate(clock, gate);
+    startElapsedClock(clock);
+    checkTickGate(gate);
     headlessAdvanceSeconds(0.016);  // 0.032 s of scene time
     EXPECT_DOUBLE_EQ(readElapsed(clock), 0.032);
     EXPECT_FLOAT_EQ(readAndRestart(delta), 0.032f);
-    EXPECT_TRUE(checkTickGate(clock, gate));
+    EXPECT_TRUE(checkTickGate(gate));
     setClockSpeed(1.0);
     EXPECT_DOUBLE_EQ(readElapsed(clock), 0.016);
 }

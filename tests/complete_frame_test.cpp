@@ -86,7 +86,7 @@ TEST(Caustics, GateStepsByExactlyOneAndWraps) {
     setUpScene();
     renderFrame();  // the first frame starts the clock; no step
     EXPECT_EQ(causticSet.causticFrame, 0);
-    headlessSetCounter(causticSet.causticClock.startCount + kHeadlessCounterFrequency * 3 / 100);
+    headlessSetCounter(causticSet.causticStepGate.lastStepCount + kHeadlessCounterFrequency * 3 / 100);
     renderFrame();
     EXPECT_EQ(causticSet.causticFrame, 0) << "exactly 0.03 s does not step";
     headlessAdvanceSeconds(0.0001);

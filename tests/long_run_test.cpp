@@ -32,7 +32,6 @@ struct Motion {
 Motion runFramesAfter(double after) {
     headlessReleaseAllKeys();
     causticSet = CausticSet{};
-    bubbleClock = ElapsedClock{};
     bubbleStepGate = TickGate{};
     waterClock = ElapsedClock{};
     DeltaClock fishClock;
@@ -45,7 +44,7 @@ Motion runFramesAfter(double after) {
         headlessAdvanceSeconds(frame == -1 ? after : 1.0 / 60.0);
         int shown = causticSet.causticFrame;
         advanceCausticFrame();
-        bool bubbleStep = checkTickGate(bubbleClock, bubbleStepGate);
+        bool bubbleStep = checkTickGate(bubbleStepGate);
         if (bubbleStep) restartTickGate(bubbleStepGate);
         float angle = fish.orbitAngle;
         stepFish(fish, readAndRestart(fishClock));

@@ -27,7 +27,7 @@ TEST(Settings, TwoHundredFishSwimInTheTankAfterTheDefaultTables) {
     EXPECT_EQ(std::memcmp(school.data(), &fishes[0], sizeof(Fish) * 200), 0);
     EXPECT_EQ(std::memcmp(bubbleTable.data(), bubbles, sizeof bubbles), 0);
     std::set<std::tuple<float, float, float, int>> kinds;
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_FLOAT_EQ(fish.pose.position.x, 7.8f);  // on an orbit inside the glass, as the first 50
         kinds.insert({fish.pose.position.y, fish.pose.position.z, fish.speed, fish.colourType});
     }
@@ -37,7 +37,7 @@ TEST(Settings, TwoHundredFishSwimInTheTankAfterTheDefaultTables) {
     renderFrame();
     headlessAdvanceSeconds(2.0);
     renderFrame();
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_NEAR(fish.orbitAngle, fish.speed * 20.0f, 1e-3f);
     }
 }

@@ -64,7 +64,7 @@ TEST(Soak, TwentyThousandFramesOverSixHours) {
     // the driven time puts it, within a turn; the phase stays in range, the
     // caustic frame and the bubbles keep cycling.
     double swum = (frames - 1) * step;  // the tank's clock starts on the first frame
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         double off = std::fmod(fish.orbitAngle - fish.speed * 10.0 * swum, 360.0);
         EXPECT_LT(std::fmin(std::fabs(off), 360.0 - std::fabs(off)), 1.0);
         EXPECT_LT(fish.orbitAngle, 360.0f);

@@ -138,7 +138,7 @@ TEST(TankPass, GlassRimAndFishInTheFrame) {
     const Hue expected[7] = {Hue::Red, Hue::Orange, Hue::Yellow, Hue::Green,
                              Hue::Blue, Hue::Cyan, Hue::Magenta};
     int matches = 0, visible = 0;
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_NEAR(fish.orbitAngle, 0.0f, 0.01f);
         const Vec3& p = fish.pose.position;
         if (!projectTankPoint(bx + p.x, by + p.y, bz + p.z, &x, &y)) continue;
@@ -161,10 +161,18 @@ TEST(TankPass, GlassRimAndFishInTheFrame) {
     EXPECT_EQ(drainGlErrors(), 0);
 }
 
+TEST(Fish, TheTableHoldsEveryRecordAndTheSchoolInUseIsItsFirst) {
+    fishCount = 3;
+    EXPECT_EQ(std::end(fishes) - std::begin(fishes), kMaxFish);
+    EXPECT_EQ(fishesInUse().begin(), &fishes[0]);
+    EXPECT_EQ(fishesInUse().end() - fishesInUse().begin(), 3);
+    fishCount = kFirstSchool;
+}
+
 TEST(Fish, TableIsFilledInRangeAndRepeatable) {
     setUpScene();
     int colours[7] = {};
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_FLOAT_EQ(fish.pose.position.x, 7.8f);
         float y = fish.pose.position.y;
         EXPECT_GE(y, 1.5f);
@@ -202,12 +210,12 @@ TEST(Fish, TableIsFilledInRangeAndRepeatable) {
 TEST(Fish, OrbitAdvancesTenDegreesPerSecondPerSpeed) {
     setUpScene();
     renderFrame();  // starts the tank clock: dt about 0
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_NEAR(fish.orbitAngle, 0.0f, 1e-3f);
     }
     headlessAdvanceSeconds(2.0);
     renderFrame();
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_NEAR(fish.orbitAngle, fish.speed * 20.0f, 1e-3f);
         // Every fish gets the same heading in its orbiting frame.
         EXPECT_NEAR(fish.pose.forward.x, -0.7071f, 1e-3f);
@@ -216,7 +224,7 @@ TEST(Fish, OrbitAdvancesTenDegreesPerSecondPerSpeed) {
     }
     headlessAdvanceSeconds(36.0);  // a long frame: one whole step, kept within a turn
     renderFrame();
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_NEAR(fish.orbitAngle, std::fmod(fish.speed * 380.0f, 360.0f), 1e-2f);
     }
     EXPECT_EQ(drainGlErrors(), 0);
@@ -233,7 +241,7 @@ TEST(Fish, WithoutTexturesTheSchoolStaysAtTheCentre) {
     renderFrame();
     headlessAdvanceSeconds(1.0);
     renderFrame();
-    for (const Fish& fish : fishes) {
+    for (const Fish& fish : fishesInUse()) {
         EXPECT_EQ(fish.speed, 0.0f);
         EXPECT_EQ(fish.orbitAngle, 0.0f);
         EXPECT_EQ(fish.pose.position.x, 0.0f);

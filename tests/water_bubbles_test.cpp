@@ -51,6 +51,24 @@ TEST(WaterPhase, AdvancesPerVertexPairAndWrapsToExactlyZero) {
     EXPECT_EQ(waterPhase, 0.0f);
 }
 
+// The phase after PAIRS vertex pairs at SPEED from 5.9, which 40000 steps of
+// speed 1 take past the wrap.
+float phaseAfterPairs(double speed, int pairs) {
+    setClockSpeed(speed);
+    waterPhase = 5.9f;
+    for (int i = 0; i < pairs; ++i) advanceWaterPhase();
+    setClockSpeed(1.0);
+    return waterPhase;
+}
+
+TEST(WaterPhase, AtSpeedXAPairAdvancesAsXPairsAtSpeedOne) {
+    float once = phaseAfterPairs(1.0, 40000);
+    EXPECT_LT(once, 1.0f) << "wrapped";
+    EXPECT_EQ(phaseAfterPairs(2.0, 20000), once);
+    EXPECT_EQ(phaseAfterPairs(4.0, 10000), once);
+    EXPECT_EQ(phaseAfterPairs(0.5, 80000), once);
+}
+
 class BubbleSteps : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -45,7 +45,7 @@ void fishUpdate(benchmark::State& state) {
     scene.fishTarget = {12.76f, 4.89f, 12.76f};
     initFishes();
     for (auto _ : state) {
-        for (Fish& fish : fishes) {
+        for (Fish& fish : fishesInUse()) {
             benchmark::DoNotOptimize(stepFish(fish, 0.016f));
         }
     }
