@@ -31,8 +31,11 @@ constexpr int kExitFailure = -1;
 constexpr int kExitUsage = 2;
 // --wallpaper --stop when no wallpaper runs, or when it would not end.
 constexpr int kExitNotStopped = 1;
+// The window system went away while the program ran.
+constexpr int kExitLost = 1;
 
 AppOptions options;
+int exitStatus = 0;
 FramePacer pacer;
 FrameRateMeter meter;
 // True when frames are to be drawn off-screen because the given window's own
@@ -46,7 +49,7 @@ bool offscreenRefused = false;
 bool openWindow() {
     bool opened = false;
     if (options.wallpaper) {
-        opened = platformCreateWallpaper();
+        opened = platformCreateWallpaper(options.bottomLayer);
     } else if (!checkScreensaverMode(options)) {
         opened = platformCreateWindow("Marivelle", 800, 600);
     } else {
@@ -156,7 +159,11 @@ void finishOutput() {
 void renderOnePaint() {
     waitForFrameSlot(pacer);
     updateTourOrCamera();
-    drawMoment(finishOutput);
+    // An output whose compositor has not yet asked for the next frame is
+    // left out; a moment that reached none is no frame.
+    if (drawMoment(finishOutput) == 0) {
+        return;
+    }
     double rate = 0.0;
     bool measuring = options.showFps || options.fpsOverlay;
     if (measuring && countFrame(meter, platformReadCounter(), &rate) && options.showFps) {
@@ -189,6 +196,10 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_FULLSCREEN_KEY:
         switchFullscreen(!platformIsFullscreen());
         return true;
+    case PLATFORM_EVENT_LOST:
+        std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
+        exitStatus = kExitLost;
+        return false;
     }
     return true;
 }
@@ -273,5 +284,5 @@ int main(int argc, char** argv) {
         }
     }
     closeWindow();
-    return 0;
+    return exitStatus;
 }

@@ -35,6 +35,9 @@ const char kHelp[] =
     "                 --max-fps says otherwise; it replaces a wallpaper of this\n"
     "                 program that already runs on the display\n"
     "  --stop         with --wallpaper: end the wallpaper that runs and exit\n"
+    "  --layer L      with --wallpaper on Wayland: draw on the 'background' layer\n"
+    "                 (without the option) or on the 'bottom' one, as KDE Plasma\n"
+    "                 needs\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -84,6 +87,12 @@ const ValueOption kValueOptions[] = {
      [](const char* value, AppOptions* o) { return readFishCount(value, &o->fish); }},
     {"--speed", "a speed factor", "a speed factor from 0.25 to 4",
      [](const char* value, AppOptions* o) { return readSpeed(value, &o->speed); }},
+    {"--layer", "a layer", "'background' or 'bottom'",
+     [](const char* value, AppOptions* o) {
+         o->hasLayer = true;
+         o->bottomLayer = std::strcmp(value, "bottom") == 0;
+         return o->bottomLayer || std::strcmp(value, "background") == 0;
+     }},
 };
 
 } // namespace
@@ -218,6 +227,9 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
     }
     if (options->stop && !options->wallpaper) {
         return refuse(text, "'--stop' ends a wallpaper: give it with '--wallpaper'");
+    }
+    if (options->hasLayer && !options->wallpaper) {
+        return refuse(text, "'--layer' places a wallpaper: give it with '--wallpaper'");
     }
     // The wallpaper makes windows of its own, one per monitor, under all others.
     const char* clash = options->root ? "--root" : options->hasWindowId ? "--window-id"

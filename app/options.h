@@ -19,6 +19,10 @@ struct AppOptions {
     uint64_t windowId = 0;
     bool wallpaper = false;  // --wallpaper: the desktop's background on every monitor
     bool stop = false;       // --stop, with --wallpaper: end the one that runs
+    // --layer bottom, with --wallpaper: under the desktop's icons on Wayland
+    // rather than on the background layer (KDE Plasma hides that one).
+    bool hasLayer = false;
+    bool bottomLayer = false;
 };
 
 // True when the program draws into a given window instead of its own.

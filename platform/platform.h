@@ -10,6 +10,7 @@ enum PlatformEventType {
     PLATFORM_EVENT_CHAR,   // a typed character; `character` holds its code (27 for Escape)
     PLATFORM_EVENT_SIZE,   // the drawable changed size; `width` and `height` in pixels
     PLATFORM_EVENT_FULLSCREEN_KEY,  // the user asked for the other of fullscreen and window
+    PLATFORM_EVENT_LOST,   // the window system went away; platformGetLastError() says how
 };
 
 struct PlatformEvent {
@@ -41,8 +42,11 @@ bool platformAttachWindow(uint64_t windowId);
 // already runs there is asked to end, and ends with status 0. It follows
 // monitors that come, go or change size. From then on a QUIT event also
 // comes when another wallpaper takes over or platformStopWallpaper asks.
+// On Wayland the windows are layer-shell surfaces on the background layer,
+// or with BOTTOMLAYER on the bottom one, over the compositor's own
+// background and still under every window; on X11 the flag changes nothing.
 // False when it cannot be had; platformGetLastError() then says why.
-bool platformCreateWallpaper();
+bool platformCreateWallpaper(bool bottomLayer);
 // Asks the wallpaper that runs on the display to end, and waits until it
 // has. 1 when one ended, 0 when none was running, -1 when the display
 // cannot be reached or the wallpaper did not end; platformGetLastError()

@@ -129,7 +129,7 @@ void headlessSetOutputVisible(int index, bool visible) {
     }
 }
 
-bool platformCreateWallpaper() {
+bool platformCreateWallpaper(bool) {
     std::snprintf(lastError, sizeof lastError, "the wallpaper needs a window system");
     return false;
 }

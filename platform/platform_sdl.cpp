@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/backend.h"
 #include "platform/platform.h"
 #include "platform/sdl_backend.h"
 #include "platform/x11_support.h"
@@ -69,7 +70,7 @@ void ignoreLateSignals() {
 
 void setPlainError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
 
-bool platformCreateWindow(const char* title, int width, int height) {
+bool sdlCreateWindow(const char* title, int width, int height) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         setSdlError("cannot open a display");
         return false;
@@ -155,13 +156,13 @@ bool createContextIn(const char* title, int width, int height, unsigned long for
     return true;
 }
 
-void platformShowWindow() {
+void sdlShowWindow() {
     if (sdlWindow != nullptr && !sdlWindowIsForeign) {
         SDL_ShowWindow(sdlWindow);
     }
 }
 
-void platformDestroyWindow() {
+void sdlDestroyWindow() {
     if (sdlWallpaperActive) {
         destroyWallpaper();
         return;
@@ -192,11 +193,11 @@ void platformDestroyWindow() {
     }
 }
 
-const char* platformGetLastError() { return lastError; }
+const char* sdlGetLastError() { return lastError; }
 
-void platformGetDrawableSize(int* width, int* height) {
+void sdlGetDrawableSize(int* width, int* height) {
     if (sdlWallpaperActive) {
-        platformGetOutputSize(0, width, height);
+        sdlGetOutputSize(0, width, height);
         return;
     }
     readDrawableSize(width, height);
@@ -217,16 +218,16 @@ void readDrawableSize(int* width, int* height) {
     }
 }
 
-void platformSwapBuffers() { platformPresentOutput(0); }
+void sdlSwapBuffers() { sdlPresentOutput(0); }
 
-int platformGetOutputCount() {
+int sdlGetOutputCount() {
     if (sdlWallpaperActive) {
         return countWallpaperOutputs();
     }
     return sdlWindow != nullptr ? 1 : 0;
 }
 
-void platformGetOutputSize(int index, int* width, int* height) {
+void sdlGetOutputSize(int index, int* width, int* height) {
     *width = 0;
     *height = 0;
     if (sdlWallpaperActive) {
@@ -236,21 +237,21 @@ void platformGetOutputSize(int index, int* width, int* height) {
     }
 }
 
-bool platformIsOutputVisible(int index) {
+bool sdlIsOutputVisible(int index) {
     if (sdlWallpaperActive) {
         return checkWallpaperOutputVisible(index);
     }
-    return index == 0 && platformIsWindowVisible();
+    return index == 0 && sdlIsWindowVisible();
 }
 
 // The one window's context is current from its creation on.
-void platformMakeOutputCurrent(int index) {
+void sdlMakeOutputCurrent(int index) {
     if (sdlWallpaperActive) {
         makeWallpaperOutputCurrent(index);
     }
 }
 
-void platformPresentOutput(int index) {
+void sdlPresentOutput(int index) {
     if (sdlWallpaperActive) {
         presentWallpaperOutput(index);
     } else if (sdlWindow != nullptr && index == 0) {
@@ -258,11 +259,11 @@ void platformPresentOutput(int index) {
     }
 }
 
-int64_t platformReadCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+int64_t sdlReadCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
 
-int64_t platformReadCounterFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
+int64_t sdlReadCounterFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
 
-void platformMessageBox(const char* text, const char* caption) {
+void sdlMessageBox(const char* text, const char* caption) {
     const char* title = caption != nullptr ? caption : "Error";
     // Inside another program's window (a screensaver's) a box of our own
     // would be a window the daemon never asked for.
@@ -270,3 +271,11 @@ void platformMessageBox(const char* text, const char* caption) {
         std::fprintf(stderr, "%s: %s\n", title, text);
     }
 }
+
+const PlatformBackend sdlPlatform = {
+    sdlCreateWindow, sdlAttachWindow,   sdlCreateWallpaper, sdlStopWallpaper,    sdlShowWindow,
+    sdlDestroyWindow, sdlGetLastError,  sdlPollEvent,       sdlWaitEvent,        sdlIsWindowVisible,
+    sdlGetDrawableSize, sdlSetFullscreen, sdlIsFullscreen,  sdlWindowExists,     sdlSwapBuffers,
+    sdlGetOutputCount, sdlGetOutputSize, sdlIsOutputVisible, sdlMakeOutputCurrent, sdlPresentOutput,
+    sdlIsKeyPressed,  sdlReadCounter,   sdlReadCounterFrequency, sdlMessageBox,
+};

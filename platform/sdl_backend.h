@@ -3,10 +3,39 @@
 // includes this; everything else sees platform/platform.h alone.
 #include <SDL.h>
 
+#include <cstdint>
+
 struct PlatformEvent;
 
-// The program's one window: set by a successful platformCreateWindow or
-// platformAttachWindow, null again after platformDestroyWindow.
+// The seam's functions on SDL, each as platform.h describes it; sdlPlatform
+// (backend.h) holds them.
+bool sdlCreateWindow(const char* title, int width, int height);
+bool sdlAttachWindow(uint64_t windowId);
+bool sdlCreateWallpaper(bool bottomLayer);
+int sdlStopWallpaper();
+void sdlShowWindow();
+void sdlDestroyWindow();
+const char* sdlGetLastError();
+bool sdlPollEvent(PlatformEvent* event);
+bool sdlWaitEvent(PlatformEvent* event);
+bool sdlIsWindowVisible();
+void sdlGetDrawableSize(int* width, int* height);
+bool sdlSetFullscreen(bool on);
+bool sdlIsFullscreen();
+bool sdlWindowExists();
+void sdlSwapBuffers();
+int sdlGetOutputCount();
+void sdlGetOutputSize(int index, int* width, int* height);
+bool sdlIsOutputVisible(int index);
+void sdlMakeOutputCurrent(int index);
+void sdlPresentOutput(int index);
+bool sdlIsKeyPressed(int virtualKey);
+int64_t sdlReadCounter();
+int64_t sdlReadCounterFrequency();
+void sdlMessageBox(const char* text, const char* caption);
+
+// The program's one window: set by a successful sdlCreateWindow or
+// sdlAttachWindow, null again after sdlDestroyWindow.
 extern SDL_Window* sdlWindow;
 // True while sdlWindow wraps a window that another program made and owns.
 extern bool sdlWindowIsForeign;
@@ -33,7 +62,7 @@ void ignoreLateSignals();
 // The GL attributes every context of the program asks for.
 void setContextAttributes();
 
-// Records the line platformGetLastError returns: WHAT, then SDL's own error
+// Records the line sdlGetLastError returns: WHAT, then SDL's own error
 // when it has one.
 void setSdlError(const char* what);
 // Records the line as it is.
@@ -53,7 +82,7 @@ void clearLatchedKeys();
 void forgetReportedSize();
 void forgetFullscreen();
 // The drawable's size as the window system has it now, without noting it as
-// known to the program (platformGetDrawableSize does both).
+// known to the program (sdlGetDrawableSize does both).
 void readDrawableSize(int* width, int* height);
 // Notes the size the program now knows, so that the periodic check reports
 // only a change from it.

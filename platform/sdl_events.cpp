@@ -14,7 +14,7 @@ namespace {
 bool latchedKeys[256] = {};
 
 // The drawable size the program last learnt, from a size event or from
-// platformGetDrawableSize (-1 before either), and when the window system is
+// sdlGetDrawableSize (-1 before either), and when the window system is
 // next asked for the real size.
 int reportedWidth = -1;
 int reportedHeight = -1;
@@ -65,7 +65,7 @@ int mapScancodeToVirtualKey(SDL_Scancode code) {
 
 void fillSizeEvent(PlatformEvent* event) {
     event->type = PLATFORM_EVENT_SIZE;
-    platformGetDrawableSize(&event->width, &event->height);
+    sdlGetDrawableSize(&event->width, &event->height);
 }
 
 // F11, or Enter with Alt held (and no other modifier), asks for the other of
@@ -152,7 +152,7 @@ void noteReportedSize(int width, int height) {
     reportedHeight = height;
 }
 
-bool platformPollEvent(PlatformEvent* event) {
+bool sdlPollEvent(PlatformEvent* event) {
     if (sdlWallpaperActive) {
         return takeWallpaperEvent(event, 0);
     }
@@ -195,11 +195,11 @@ bool platformPollEvent(PlatformEvent* event) {
     return true;
 }
 
-bool platformWaitEvent(PlatformEvent* event) {
+bool sdlWaitEvent(PlatformEvent* event) {
     if (sdlWallpaperActive) {
         return takeWallpaperEvent(event, kWallpaperWaitMilliseconds);
     }
-    if (platformPollEvent(event)) {
+    if (sdlPollEvent(event)) {
         return true;
     }
     if (sdlWindow == nullptr) {
@@ -213,7 +213,7 @@ bool platformWaitEvent(PlatformEvent* event) {
     return SDL_WaitEventTimeout(&in, timeout) != 0 && translateEvent(in, event);
 }
 
-bool platformWindowExists() {
+bool sdlWindowExists() {
     if (sdlWallpaperActive) {
         return true;
     }
@@ -222,7 +222,7 @@ bool platformWindowExists() {
     return sdlWindow != nullptr && (!sdlWindowIsForeign || readX11WindowSize(sdlWindow, &width, &height));
 }
 
-bool platformIsWindowVisible() {
+bool sdlIsWindowVisible() {
     if (sdlWallpaperActive) {
         for (int i = 0; i < countWallpaperOutputs(); ++i) {
             if (checkWallpaperOutputVisible(i)) {
@@ -248,7 +248,7 @@ bool platformIsWindowVisible() {
     return !ownWindowCovered;
 }
 
-bool platformIsKeyPressed(int virtualKey) {
+bool sdlIsKeyPressed(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) {
         return false;
     }

@@ -11,7 +11,7 @@
 #include "platform/sdl_backend.h"
 #include "platform/x11_support.h"
 
-bool platformAttachWindow(uint64_t windowId) {
+bool sdlAttachWindow(uint64_t windowId) {
     // SDL would otherwise suspend the screensaver when its video starts,
     // which wakes the very daemon that started us.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");

@@ -21,7 +21,7 @@ FullscreenState fullscreen;
 
 } // namespace
 
-bool platformSetFullscreen(bool on) {
+bool sdlSetFullscreen(bool on) {
     if (sdlWindow == nullptr) {
         setPlainError("there is no window to make fullscreen");
         return false;
@@ -71,6 +71,6 @@ bool platformSetFullscreen(bool on) {
     return true;
 }
 
-bool platformIsFullscreen() { return fullscreen.on; }
+bool sdlIsFullscreen() { return fullscreen.on; }
 
 void forgetFullscreen() { fullscreen = FullscreenState{}; }

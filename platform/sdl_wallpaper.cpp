@@ -126,7 +126,7 @@ void followMonitors() {
     }
     for (size_t i = before; i < monitors.size(); ++i) {
         if (!addOutput(monitors[i])) {
-            std::fprintf(stderr, "Marivelle: %s; monitor %zu stays without the aquarium\n", platformGetLastError(),
+            std::fprintf(stderr, "Marivelle: %s; monitor %zu stays without the aquarium\n", sdlGetLastError(),
                          i + 1);
             break;
         }
@@ -257,14 +257,10 @@ bool startOnDisplay() {
 
 } // namespace
 
-bool platformCreateWallpaper() {
+// The window is under all others already: the layer is Wayland's notion.
+bool sdlCreateWallpaper(bool) {
     const char* x = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (x == nullptr || x[0] == '\0') {
-        if (wayland != nullptr && wayland[0] != '\0') {
-            return failWith("the wallpaper on Wayland needs the compositor's layer-shell protocol "
-                            "(zwlr_layer_shell_v1), which this version does not speak yet; it runs under X11");
-        }
         return failWith("the wallpaper needs an X display (DISPLAY is not set)");
     }
     // A wallpaper never holds the screensaver off, and draws only on X11.
@@ -285,7 +281,7 @@ bool platformCreateWallpaper() {
     keepX11ErrorsTrapped();
     if (!startOnDisplay()) {
         char kept[512];
-        std::snprintf(kept, sizeof kept, "%s", platformGetLastError());
+        std::snprintf(kept, sizeof kept, "%s", sdlGetLastError());
         destroyWallpaper();
         setPlainError(kept);
         return false;
@@ -293,7 +289,7 @@ bool platformCreateWallpaper() {
     return true;
 }
 
-int platformStopWallpaper() {
+int sdlStopWallpaper() {
     char why[256];
     int stopped = stopX11Wallpaper(why, sizeof why);
     if (stopped < 0) {

@@ -1,0 +1,72 @@
+// The seam's functions for the installed program: each goes to the backend
+// chosen at start-up. Everything runs on SDL but a wallpaper that a Wayland
+// compositor's layer shell can hold, which runs on the Wayland backend.
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/backend.h"
+#include "platform/desktop_choice.h"
+#include "platform/platform.h"
+
+namespace {
+
+const PlatformBackend* active = &sdlPlatform;
+// Set when the choice itself failed: no backend holds the reason then.
+const char* choiceError = nullptr;
+
+// Picks the wallpaper's backend; false, with the reason kept, when none can
+// draw it.
+bool chooseForWallpaper() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    WallpaperSystem system = chooseWallpaperSystem(wayland, std::getenv("DISPLAY"), probeWaylandSession);
+    choiceError = nullptr;
+    switch (system) {
+    case WallpaperSystem::Wayland:
+        active = &wlPlatform;
+        return true;
+    case WallpaperSystem::X11:
+        active = &sdlPlatform;
+        return true;
+    case WallpaperSystem::LayerShellMissing:
+    case WallpaperSystem::None:
+        choiceError = describeMissingWallpaperSystem(system, wayland);
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
+bool platformCreateWindow(const char* title, int width, int height) { return active->createWindow(title, width, height); }
+bool platformAttachWindow(uint64_t windowId) { return active->attachWindow(windowId); }
+bool platformCreateWallpaper(bool bottomLayer) {
+    return chooseForWallpaper() && active->createWallpaper(bottomLayer);
+}
+
+int platformStopWallpaper() {
+    if (!chooseForWallpaper()) {
+        return -1;
+    }
+    return active->stopWallpaper();
+}
+
+void platformShowWindow() { active->showWindow(); }
+void platformDestroyWindow() { active->destroyWindow(); }
+const char* platformGetLastError() { return choiceError != nullptr ? choiceError : active->getLastError(); }
+bool platformPollEvent(PlatformEvent* event) { return active->pollEvent(event); }
+bool platformWaitEvent(PlatformEvent* event) { return active->waitEvent(event); }
+bool platformIsWindowVisible() { return active->isWindowVisible(); }
+void platformGetDrawableSize(int* width, int* height) { active->getDrawableSize(width, height); }
+bool platformSetFullscreen(bool on) { return active->setFullscreen(on); }
+bool platformIsFullscreen() { return active->isFullscreen(); }
+bool platformWindowExists() { return active->windowExists(); }
+void platformSwapBuffers() { active->swapBuffers(); }
+int platformGetOutputCount() { return active->getOutputCount(); }
+void platformGetOutputSize(int index, int* width, int* height) { active->getOutputSize(index, width, height); }
+bool platformIsOutputVisible(int index) { return active->isOutputVisible(index); }
+void platformMakeOutputCurrent(int index) { active->makeOutputCurrent(index); }
+void platformPresentOutput(int index) { active->presentOutput(index); }
+bool platformIsKeyPressed(int virtualKey) { return active->isKeyPressed(virtualKey); }
+int64_t platformReadCounter() { return active->readCounter(); }
+int64_t platformReadCounterFrequency() { return active->readCounterFrequency(); }
+void platformMessageBox(const char* text, const char* caption) { active->messageBox(text, caption); }
