@@ -31,6 +31,9 @@ constexpr int kExitFailure = -1;
 constexpr int kExitUsage = 2;
 // --wallpaper --stop when no wallpaper runs, or when it would not end.
 constexpr int kExitNotStopped = 1;
+// --wallpaper where no wallpaper can be had: a Wayland compositor without
+// the layer shell, or no window system at all.
+constexpr int kExitNoWallpaper = 1;
 // The window system went away while the program ran.
 constexpr int kExitLost = 1;
 
@@ -222,7 +225,7 @@ int main(int argc, char** argv) {
         return stopWallpaper();
     }
     if (!openWindow()) {
-        return kExitFailure;
+        return options.wallpaper ? kExitNoWallpaper : kExitFailure;
     }
     const char* missing = findMissingGlRequirement();
     if (missing != nullptr) {
