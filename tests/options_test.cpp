@@ -137,3 +137,18 @@ TEST(OptionsTest, TheWallpaperStandsAloneAndStopGoesWithIt) {
     EXPECT_NE(read({"--root", "--wallpaper"}).text.find("'--root'"), std::string::npos);
     EXPECT_NE(read({"--help"}).text.find("--wallpaper"), std::string::npos);
 }
+
+TEST(OptionsTest, TheWallpapersLayerIsBackgroundOrBottom) {
+    EXPECT_FALSE(read({"--wallpaper"}).options.bottomLayer);
+    EXPECT_FALSE(read({"--wallpaper", "--layer", "background"}).options.bottomLayer);
+    Outcome bottom = read({"--layer=bottom", "--wallpaper"});
+    ASSERT_EQ(bottom.result, CommandLine::Run);
+    EXPECT_TRUE(bottom.options.bottomLayer);
+    for (const char* wrong : {"top", "Bottom", "", "bottom "}) {
+        Outcome o = read({"--wallpaper", "--layer", wrong});
+        EXPECT_EQ(o.result, CommandLine::Wrong) << wrong;
+        EXPECT_NE(o.text.find("'background' or 'bottom'"), std::string::npos) << o.text;
+    }
+    EXPECT_EQ(read({"--layer", "bottom"}).result, CommandLine::Wrong);
+    EXPECT_EQ(read({"--wallpaper", "--layer"}).result, CommandLine::Wrong);
+}
