@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -53,6 +54,8 @@ void noteGlobal(void*, wl_registry* registry, uint32_t name, const char* interfa
 void noteGlobalGone(void*, wl_registry*, uint32_t name) { removeWlOutputGlobal(name); }
 
 const wl_registry_listener registryListener = {noteGlobal, noteGlobalGone};
+
+void ignoreLibraryLine(const char*, va_list) {}
 
 // Closes whatever the connection holds, in the order the objects need.
 void closeConnection() {
@@ -241,6 +244,15 @@ int64_t wlReadCounter() {
 
 WaylandProbe probeWaylandSession() {
     closeConnection();
+    // The library's own complaints would reach standard error as raw lines;
+    // what went wrong is said once, in the program's words.
+    wl_log_set_handler_client(ignoreLibraryLine);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    bool absolute = name != nullptr && name[0] == '/';
+    if (!absolute && (runtime == nullptr || runtime[0] == '\0')) {
+        return WaylandProbe::Unreachable;
+    }
     wlDisplay = wl_display_connect(nullptr);
     if (wlDisplay == nullptr) {
         return WaylandProbe::Unreachable;
