@@ -56,6 +56,9 @@ extern std::vector<WlOutput*> wlOutputs;
 extern std::vector<WlOutput*> wlShown;
 // The layer the surfaces go on (background, or bottom for Plasma).
 extern uint32_t wlLayer;
+// True from the wallpaper's first frame on: a fault with one output is said
+// on standard error then, and that output goes without.
+extern bool wlRunning;
 // Events for the program, in order.
 extern std::deque<PlatformEvent> wlPending;
 

@@ -104,9 +104,11 @@ bool applyConfigure(WlOutput* output) {
     if (output->eglWindow != nullptr && output->eglSurface == EGL_NO_SURFACE) {
         output->eglSurface = eglCreatePlatformWindowSurfaceEXT(wlEglDisplay, wlEglConfig, output->eglWindow, nullptr);
         if (output->eglSurface == EGL_NO_SURFACE) {
-            std::fprintf(stderr, "Marivelle: EGL refused a surface for an output (error 0x%04x); it stays without "
-                                 "the aquarium\n",
-                         eglGetError());
+            setWlError("EGL refused a surface for an output (error 0x%04x)", eglGetError());
+            // At start-up the refusal is the one line that ends it.
+            if (wlRunning) {
+                std::fprintf(stderr, "Marivelle: %s; it stays without the aquarium\n", wlGetLastError());
+            }
         } else {
             // A swap must never wait for a surface that nobody sees; the
             // frame callbacks pace the drawing instead.

@@ -26,6 +26,7 @@ std::vector<WlOutput*> wlOutputs;
 std::vector<WlOutput*> wlShown;
 uint32_t wlLayer = ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND;
 std::deque<PlatformEvent> wlPending;
+bool wlRunning = false;
 
 namespace {
 
@@ -60,6 +61,7 @@ void ignoreLibraryLine(const char*, va_list) {}
 // Closes whatever the connection holds, in the order the objects need.
 void closeConnection() {
     drawing = false;
+    wlRunning = false;
     for (WlOutput* output : wlOutputs) {
         destroyWlOutput(output);
     }
@@ -158,13 +160,21 @@ bool startDrawing() {
         setWlError("the Wayland compositor closed the connection");
         return false;
     }
+    setWlError("%s", "");
     applyWlOutputChanges();
     wlPending.clear();
     if (wlShown.empty()) {
-        setWlError(wlOutputs.empty() ? "the Wayland compositor has no output to draw the background on"
-                                     : "the Wayland compositor gave the background no size on any output");
+        // An EGL refusal has said why already.
+        if (lastError[0] == '\0') {
+            setWlError(wlOutputs.empty() ? "the Wayland compositor has no output to draw the background on"
+                                         : "the Wayland compositor gave the background no size on any output");
+        }
         return false;
     }
+    if (lastError[0] != '\0') {
+        std::fprintf(stderr, "Marivelle: %s; it stays without the aquarium\n", lastError);
+    }
+    wlRunning = true;
     return true;
 }
 

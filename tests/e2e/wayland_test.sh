@@ -3,8 +3,8 @@
 # a user other than root, which sway requires): a layer-shell background on
 # every output, behind the windows and in no window list, following outputs,
 # asleep under a fullscreen window, one per session, on the bottom layer when
-# asked, refused by a compositor without the protocol, ended in one line when
-# the compositor goes.
+# asked, refused by a compositor without the protocol or an EGL without a
+# driver, ended in one line when the compositor goes.
 # Usage: wayland_test.sh CASE   (APP, DATA_DIR and UNPLUG_PROXY in the environment)
 source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
@@ -198,6 +198,11 @@ no_layer_shell)
   ;;
 compositor_goes)
   start_sway
+  # First an EGL with no driver behind it: refused in one line of ours.
+  status=0
+  (cd "$DATA_DIR" && __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json "$APP" --wallpaper) 2>"$WORK/egl.err" || status=$?
+  [ "$status" = 1 ] && [ "$(wc -l <"$WORK/egl.err")" = 1 ] && grep -q '^Marivelle: EGL' "$WORK/egl.err" ||
+    fail "without an EGL driver it ended with $status and wrote: $(cat "$WORK/egl.err")"
   start_wallpaper
   wait_output_grid HEADLESS-1 3 1280x1024+0+0
   kill -KILL "$SWAY_PID"
