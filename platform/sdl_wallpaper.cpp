@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <vector>
 
@@ -259,10 +258,6 @@ bool startOnDisplay() {
 
 // The window is under all others already: the layer is Wayland's notion.
 bool sdlCreateWallpaper(bool) {
-    const char* x = std::getenv("DISPLAY");
-    if (x == nullptr || x[0] == '\0') {
-        return failWith("the wallpaper needs an X display (DISPLAY is not set)");
-    }
     // A wallpaper never holds the screensaver off, and draws only on X11.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");

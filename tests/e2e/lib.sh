@@ -191,6 +191,17 @@ grid_share() {
   echo $(($(count_pixels "$picture" "$crop" "$GRID_COLOUR") * 100 / (width * height)))
 }
 
+# True when PICTURE shows the room's grid on at least MIN % of each crop
+# (WxH+X+Y) given; GRIDS holds the shares seen.
+#   picture_shows_grid PICTURE MIN CROP...
+picture_shows_grid() {
+  local picture=$1 min=$2 crop
+  shift 2
+  GRIDS=""
+  for crop in "$@"; do GRIDS="$GRIDS $(grid_share "$picture" "$crop")"; done
+  for crop in $GRIDS; do [ "$crop" -ge "$min" ] || return 1; done
+}
+
 # --- Message boxes, pictures and memory, for the fault tests ---
 
 # Ids of the mapped top-level windows whose title is exactly NAME. Read with

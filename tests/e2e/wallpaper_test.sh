@@ -37,12 +37,7 @@ wait_wallpapers() {
 # True when a screenshot of the screen (root.png) shows the room's grid on at
 # least MIN % of each crop (WxH+X+Y); GRIDS holds the shares seen.
 screen_shows_grid() {
-  local min=$1 crop
-  shift
-  "$IM_IMPORT" -window root "$WORK/root.png" 2>/dev/null || return 1
-  GRIDS=""
-  for crop in "$@"; do GRIDS="$GRIDS $(grid_share "$WORK/root.png" "$crop")"; done
-  for crop in $GRIDS; do [ "$crop" -ge "$min" ] || return 1; done
+  "$IM_IMPORT" -window root "$WORK/root.png" 2>/dev/null && picture_shows_grid "$WORK/root.png" "$@"
 }
 
 wait_screen_grid() {
