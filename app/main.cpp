@@ -41,11 +41,6 @@ AppOptions options;
 int exitStatus = 0;
 FramePacer pacer;
 FrameRateMeter meter;
-// True when frames are to be drawn off-screen because the given window's own
-// depth or stencil buffer is too small; frames are drawn directly only while
-// the driver refuses a framebuffer of the current size.
-bool wantOffscreen = false;
-bool offscreenRefused = false;
 
 // Opens the program's window, or in screensaver mode takes the one it is
 // given. False after printing why not.
@@ -89,7 +84,7 @@ bool checkWindowBuffers(bool offscreen) {
                      depthBits, stencilBits, offscreen ? ", and the driver cannot draw off-screen" : "");
         return false;
     }
-    wantOffscreen = true;
+    useOffscreenFrame();
     return true;
 }
 
@@ -108,16 +103,7 @@ int stopWallpaper() {
 }
 
 void resizeFrame(int width, int height) {
-    if (wantOffscreen) {
-        bool refused = !resizeOffscreenFrame(width, height);
-        if (refused && !offscreenRefused) {
-            std::fprintf(stderr,
-                         "Marivelle: the driver refused an off-screen frame of %d x %d; drawing directly until "
-                         "the size changes\n",
-                         width, height);
-        }
-        offscreenRefused = refused;
-    }
+    followOffscreenFrameSize(width, height);
     resizeViewport(width, height);
 }
 
@@ -153,9 +139,7 @@ void finishOutput() {
     if (options.fpsOverlay && meter.lastRate > 0.0) {
         drawFpsOverlay(meter.lastRate);
     }
-    if (wantOffscreen) {
-        presentOffscreenFrame();
-    }
+    presentOffscreenFrame();
     reportGlErrors();
 }
 

@@ -1,5 +1,7 @@
 #include "app/offscreen_frame.h"
 
+#include <cstdio>
+
 #include "platform/gl_api.h"
 
 namespace {
@@ -13,6 +15,10 @@ struct OffscreenFrame {
     int height = 0;
 };
 OffscreenFrame offscreen;
+// Whether frames go off-screen at all, and whether the driver refused the
+// size asked for last.
+bool inUse = false;
+bool refused = false;
 
 void releaseOffscreenFrame() {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
@@ -69,6 +75,22 @@ bool resizeOffscreenFrame(int width, int height) {
     offscreen.width = width;
     offscreen.height = height;
     return true;
+}
+
+void useOffscreenFrame() { inUse = true; }
+
+void followOffscreenFrameSize(int width, int height) {
+    if (!inUse) {
+        return;
+    }
+    bool refusedNow = !resizeOffscreenFrame(width, height);
+    if (refusedNow && !refused) {
+        std::fprintf(stderr,
+                     "Marivelle: the driver refused an off-screen frame of %d x %d; drawing directly until the size "
+                     "changes\n",
+                     width, height);
+    }
+    refused = refusedNow;
 }
 
 void presentOffscreenFrame() {
