@@ -56,4 +56,7 @@ bool countFrame(FrameRateMeter& meter, int64_t now, double* rate) {
     return true;
 }
 
-void restartFrameRateMeter(FrameRateMeter& meter) { meter.started = false; }
+void restartFrameRateMeter(FrameRateMeter& meter) {
+    meter.started = false;
+    meter.lastRate = 0.0;
+}

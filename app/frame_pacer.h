@@ -31,6 +31,7 @@ struct FrameRateMeter {
 // the window just ended in *RATE, when at least a second has passed since the
 // window began.
 bool countFrame(FrameRateMeter& meter, int64_t now, double* rate);
-// Drops the window being counted: after a pause in drawing, the next frame
-// opens a fresh one instead of ending a window that spans the pause.
+// Drops the window being counted and the last rate: after a pause in
+// drawing, the next frame opens a fresh window instead of ending one that
+// spans the pause, and no rate from before the pause is shown after it.
 void restartFrameRateMeter(FrameRateMeter& meter);

@@ -26,6 +26,7 @@ TEST(FrameRateMeter, AfterAPauseReportsTheFramesDrawnNotTheTimeAsleep) {
     EXPECT_NEAR(countOneSecondAt20(meter, 0), 20.0, 0.5);
     // Nothing drawn for ten seconds, as while the window was minimised.
     restartFrameRateMeter(meter);
+    EXPECT_EQ(meter.lastRate, 0.0) << "the rate from before the pause would still be drawn";
     EXPECT_NEAR(countOneSecondAt20(meter, 12 * kSecond), 20.0, 0.5);
 }
 
