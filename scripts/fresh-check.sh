@@ -27,7 +27,7 @@
 #
 # FRESH_CHECK_TESTS replaces the test command (default `make test`), e.g.
 # FRESH_CHECK_TESTS=true to reach the package check without the long suite.
-# Under CI (CI set, and not to false or 0) the run refuses it: CI always runs
+# Under CI (scripts/lib/ci.sh says when) the run refuses it: CI always runs
 # the whole suite.
 set -euo pipefail
 
@@ -36,15 +36,11 @@ suite=bookworm
 attempts=3
 tests=${FRESH_CHECK_TESTS:-make test}
 
-case ${CI:-} in
-"" | false | 0) ;;
-*)
-  if [ "$tests" != "make test" ]; then
-    echo "fresh-check: CI runs \`make test\`; FRESH_CHECK_TESTS=$tests is refused under CI=$CI" >&2
-    exit 2
-  fi
-  ;;
-esac
+source "$repo/scripts/lib/ci.sh"
+if under_ci && [ "$tests" != "make test" ]; then
+  echo "fresh-check: CI runs \`make test\`; FRESH_CHECK_TESTS=$tests is refused under CI=$CI" >&2
+  exit 2
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "fresh-check: needs root (it builds a Debian root and mounts into it)" >&2

@@ -3,7 +3,7 @@
 // from; ImageMagick's TGA writer stores its rows in memory order whatever origin flag it writes, so there
 // only its own decoding is a fair reference).
 // The pictures are generated here (a PPM and a PAM with alpha) and converted with `convert`; the test is
-// skipped when no real ImageMagick is installed, and fails then under CI (CI set, and not to false or 0).
+// skipped when no real ImageMagick is installed; under CI run_ctest.sh fails a skipped test.
 
 #include "assets/image.h"
 
@@ -99,10 +99,6 @@ protected:
     {
         std::string version;
         if (!runCommand("convert -version", &version) || version.find("ImageMagick") == std::string::npos) {
-            const char* ci = std::getenv("CI");
-            if (ci != nullptr && *ci != '\0' && std::string(ci) != "false" && std::string(ci) != "0") {
-                FAIL() << "ImageMagick's convert is missing (package imagemagick), and CI skips no test";
-            }
             GTEST_SKIP() << "ImageMagick's convert is not installed (convert -version: " << version << ")";
         }
         const char* base = std::getenv("TMPDIR");

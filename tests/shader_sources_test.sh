@@ -11,8 +11,8 @@
 # and are used outside their declaration, so the compiler cannot drop them.
 #
 # Exit status: 0 when everything passes, 1 on the first failure, 77 when
-# glslangValidator is not installed (Debian package glslang-tools), except
-# under CI (CI set, and not to false or 0), where that fails too.
+# glslangValidator is not installed (Debian package glslang-tools); under CI
+# run_ctest.sh fails a skipped test.
 
 set -u
 
@@ -23,13 +23,6 @@ fi
 data=$1
 
 if ! command -v glslangValidator >/dev/null 2>&1; then
-    case ${CI:-} in
-        "" | false | 0) ;;
-        *)
-            echo "FAIL: glslangValidator is missing (package glslang-tools), and CI skips no test" >&2
-            exit 1
-            ;;
-    esac
     echo "SKIP: glslangValidator not found (install glslang-tools)" >&2
     exit 77
 fi
