@@ -43,9 +43,7 @@ void abandonStartUp() {
 // True, with the failure recorded, when the foreign window that sdlWindow
 // wraps no longer exists on SDL's own connection.
 bool checkForeignWindowGone(unsigned long foreignWindow) {
-    int width = 0;
-    int height = 0;
-    if (readX11WindowSize(sdlWindow, &width, &height)) {
+    if (readX11WindowState(sdlWindow).found) {
         return false;
     }
     std::snprintf(lastError, sizeof lastError, "window 0x%lx does not exist or is not a window", foreignWindow);
@@ -213,7 +211,11 @@ void readDrawableSize(int* width, int* height) {
     // SDL's own idea of the size can differ from the real drawable: a
     // fullscreen request that no window manager carries out still reports
     // the screen's size, and a foreign window reports none of its changes.
-    if (!readX11WindowSize(sdlWindow, width, height)) {
+    X11WindowState state = readX11WindowState(sdlWindow);
+    if (state.found) {
+        *width = state.width;
+        *height = state.height;
+    } else {
         SDL_GL_GetDrawableSize(sdlWindow, width, height);
     }
 }

@@ -176,10 +176,16 @@ bool sdlPollEvent(PlatformEvent* event) {
     int height = 0;
     if (!sdlWindowIsForeign) {
         readDrawableSize(&width, &height);
-    } else if (!readX11WindowSize(sdlWindow, &width, &height, &foreignWindowViewable)) {
-        *event = PlatformEvent{};
-        event->type = PLATFORM_EVENT_CLOSE;
-        return true;
+    } else {
+        X11WindowState state = readX11WindowState(sdlWindow);
+        if (!state.found) {
+            *event = PlatformEvent{};
+            event->type = PLATFORM_EVENT_CLOSE;
+            return true;
+        }
+        width = state.width;
+        height = state.height;
+        foreignWindowViewable = state.viewable;
     }
     nextSizeCheck = now + kSizeCheckMilliseconds;
     // Compared with what the program last learnt, so that a change made
@@ -217,9 +223,7 @@ bool sdlWindowExists() {
     if (sdlWallpaperActive) {
         return true;
     }
-    int width = 0;
-    int height = 0;
-    return sdlWindow != nullptr && (!sdlWindowIsForeign || readX11WindowSize(sdlWindow, &width, &height));
+    return sdlWindow != nullptr && (!sdlWindowIsForeign || readX11WindowState(sdlWindow).found);
 }
 
 bool sdlIsWindowVisible() {
@@ -237,6 +241,9 @@ bool sdlIsWindowVisible() {
     if (sdlWindowIsForeign) {
         return foreignWindowViewable;
     }
+    // HIDDEN serves a window that is unmapped; MINIMIZED one that a window
+    // manager has hidden but keeps mapped for its previews. SDL 2's X11
+    // driver raises both flags for either state; its other drivers do not.
     Uint32 flags = SDL_GetWindowFlags(sdlWindow);
     if ((flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0 || ownWindowObscured) {
         return false;

@@ -3,6 +3,7 @@
 #include <SDL_syswm.h>
 
 #include <cstdio>
+#include <cstring>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/Xatom.h>
@@ -20,7 +21,7 @@ bool keptForTheRun = false;
 bool trapped = false;
 unsigned char trappedErrorCode = 0;
 unsigned char trappedRequestCode = 0;
-// SDL's connection, as last seen through one of its windows.
+// SDL's connection, as learnt when a trap began or seen through a window.
 Display* sdlDisplay = nullptr;
 
 // The check that checkRequestsFail runs: an error counts against it only when
@@ -69,6 +70,20 @@ Display* findX11Display(SDL_Window* window, Window* xid) {
     return info.info.x11.display;
 }
 
+// SDL 2 hands out its connection only through a window: a plain one, never
+// shown and with no OpenGL visual, asks nothing of GLX.
+void learnSdlDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (sdlDisplay != nullptr || driver == nullptr || std::strcmp(driver, "x11") != 0) {
+        return;
+    }
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+    if (probe != nullptr) {
+        findX11Display(probe, nullptr);
+        SDL_DestroyWindow(probe);
+    }
+}
+
 // Runs REQUESTS, which concern RESOURCE (0: no one resource), waits for the
 // server to answer them and tells whether any of them failed. Errors of
 // earlier requests that arrive meanwhile are not the check's: they go where
@@ -100,6 +115,7 @@ void beginX11ErrorTrap() {
     if (!keptForTheRun) {
         previousHandler = XSetErrorHandler(recordX11Error);
     }
+    learnSdlDisplay();
 }
 
 void keepX11ErrorsTrapped() {
@@ -154,24 +170,24 @@ bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
     return true;
 }
 
-bool readX11WindowSize(SDL_Window* window, int* width, int* height, bool* viewable) {
+X11WindowState readX11WindowState(SDL_Window* window) {
+    X11WindowState state;
     Window xid = 0;
     Display* display = findX11Display(window, &xid);
     if (display == nullptr) {
-        return false;
+        return state;
     }
     XWindowAttributes attributes;
     Status ok = 0;
     bool failed = checkRequestsFail(display, xid, [&] { ok = XGetWindowAttributes(display, xid, &attributes); });
     if (ok == 0 || failed) {
-        return false;
+        return state;
     }
-    *width = attributes.width;
-    *height = attributes.height;
-    if (viewable != nullptr) {
-        *viewable = attributes.map_state == IsViewable;
-    }
-    return true;
+    state.found = true;
+    state.width = attributes.width;
+    state.height = attributes.height;
+    state.viewable = attributes.map_state == IsViewable;
+    return state;
 }
 
 void watchX11Visibility(SDL_Window* window) {
@@ -312,7 +328,7 @@ bool resolveX11Window(unsigned long id, unsigned long*, char* why, size_t size) 
 }
 void beginX11ErrorTrap() {}
 bool endX11ErrorTrap(SDL_Window*, char*, size_t) { return false; }
-bool readX11WindowSize(SDL_Window*, int*, int*, bool*) { return false; }
+X11WindowState readX11WindowState(SDL_Window*) { return X11WindowState{}; }
 void watchX11Visibility(SDL_Window*) {}
 bool readX11VisibilityChange(SDL_Window*, const SDL_Event&, bool*) { return false; }
 bool readX11StackChange(SDL_Window*, const SDL_Event&) { return false; }

@@ -10,7 +10,9 @@
 #include <functional>
 
 // Records X protocol errors from now on instead of letting Xlib's default
-// handler end the process. Process-wide; pair with endX11ErrorTrap.
+// handler end the process, and learns SDL's connection so that
+// drainX11Requests can reach it before any window of ours exists.
+// Process-wide; pair with endX11ErrorTrap. Call after SDL_Init.
 void beginX11ErrorTrap();
 // From now on, for the rest of the run, X errors are recorded and never end
 // the process: for a window another program owns, which may vanish under us.
@@ -22,10 +24,16 @@ bool takeX11ErrorSeen();
 // reports the first error trapped since beginX11ErrorTrap: false when none,
 // else true with a line naming the cause in WHY.
 bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size);
-// The window's size as the X server has it now, and in VIEWABLE (when not
-// null) whether it and every window around it is mapped. False when it
-// cannot be asked (not X11, or the window is gone).
-bool readX11WindowSize(SDL_Window* window, int* width, int* height, bool* viewable = nullptr);
+// What the X server says of a window now, in one round trip: whether it
+// still exists, and then its size and whether it and every window around it
+// is mapped. Not found when it cannot be asked (not X11).
+struct X11WindowState {
+    bool found = false;
+    int width = 0;
+    int height = 0;
+    bool viewable = false;
+};
+X11WindowState readX11WindowState(SDL_Window* window);
 // Asks the X server to tell when the window (one of the program's own) comes
 // to be wholly covered or uncovered, and when the window stack changes, and
 // SDL to pass those reports on.

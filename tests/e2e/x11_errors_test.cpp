@@ -37,10 +37,9 @@ TEST(X11Errors, AnEarlierRequestsErrorIsNotCountedAgainstTheSizeCheck) {
     SDL_Window* window = openWindow(&display);
     ASSERT_NE(window, nullptr) << SDL_GetError();
     XMapWindow(display, kNoWindow);
-    int width = 0;
-    int height = 0;
-    EXPECT_TRUE(readX11WindowSize(window, &width, &height));
-    EXPECT_EQ(width, 64);
+    X11WindowState state = readX11WindowState(window);
+    EXPECT_TRUE(state.found);
+    EXPECT_EQ(state.width, 64);
     EXPECT_TRUE(takeX11ErrorSeen());
 }
 
