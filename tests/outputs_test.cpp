@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/moment.h"
+#include "camera/tour.h"
 #include "scene/bubbles.h"
 #include "scene/caustics.h"
 #include "scene/fish.h"
@@ -164,4 +165,36 @@ TEST(Outputs, ALoneOutputKeepsItsViewportAndSteps) {
     ASSERT_EQ(headlessGetPresents().size(), 1u);
     EXPECT_EQ(headlessGetPresents()[0].viewport[2], 640);
     EXPECT_EQ(headlessGetPresents()[0].viewport[3], 480);
+}
+
+TEST(Outputs, TheFirstMomentAfterTenSecondsUnseenShowsThoseTenSeconds) {
+    setUpScene();
+    startTour(false);
+    for (int frame = 0; frame < 40; ++frame) {
+        headlessAdvanceSeconds(0.1);
+        updateTourOrCamera();
+        drawMoment(nullptr);
+    }
+    // Asleep, as while the window is minimised or covered: no moment drawn,
+    // nothing stepped, while the counter runs on.
+    headlessSetOutputVisible(0, false);
+    Motions asleep = readMotions();
+    headlessAdvanceSeconds(0.1);
+    EXPECT_EQ(drawMoment(nullptr), 0);
+    EXPECT_EQ(readMotions().causticFrame, asleep.causticFrame);
+    EXPECT_EQ(readMotions().fishAngle[0], asleep.fishAngle[0]);
+    headlessAdvanceSeconds(10.0);
+    headlessSetOutputVisible(0, true);
+    updateTourOrCamera();
+    ASSERT_EQ(drawMoment(nullptr), 1);
+
+    // The tour is 14.1 s in, the water (started by the first moment) 14 s,
+    // and the fish have swum the 10.1 s since their last step.
+    EXPECT_NEAR(readElapsed(tour.clock), 14.1, 1e-9);
+    Pose expected = computeTourPose(14.1);
+    EXPECT_NEAR(camera.position.x, expected.position.x, 1e-4f);
+    EXPECT_NEAR(camera.position.z, expected.position.z, 1e-4f);
+    EXPECT_NEAR(readElapsed(waterClock), 14.0, 1e-9);
+    float turned = std::fmod(readMotions().fishAngle[0] - asleep.fishAngle[0] + 360.0f, 360.0f);
+    EXPECT_NEAR(turned, std::fmod(fishes[0].speed * 10.0f * 10.1f, 360.0f), 1e-2f);
 }

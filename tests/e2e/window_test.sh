@@ -117,6 +117,41 @@ case "$case_name" in
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
     ;;
+  unmapped_and_hidden_sleep)
+    # With no window manager, each way a window stops being seen, alone:
+    # unmapped, which the X server says, and mapped with the hidden state,
+    # which a window manager that keeps minimised windows mapped for their
+    # previews says. Each sleeps and wakes; the frame rate reported after it
+    # counts the frames drawn since, not the time asleep.
+    start_xvfb; start_app_with --fps
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    unmap() {
+      xdotool windowunmap "$wid"
+      wait_until "$WAIT_SECONDS" window_hidden "$wid" || fail "the window was not unmapped"
+    }
+    map() { xdotool windowmap "$wid"; }
+    set_hidden() { xprop -id "$wid" -f _NET_WM_STATE 32a -set _NET_WM_STATE _NET_WM_STATE_HIDDEN; }
+    clear_hidden() { xprop -id "$wid" -remove _NET_WM_STATE; }
+    rates() { grep -c ' fps$' "$WORK/app.out"; }
+    more_rates() { [ "$(rates)" -gt "$1" ]; }
+    for way in "unmapped unmap map" "hidden set_hidden clear_hidden"; do
+      set -- $way
+      wait_until --while app_running "$WAIT_SECONDS" more_rates 1 || fail "$1: no frame rate reported"
+      before=$(grep ' fps$' "$WORK/app.out" | tail -n 1 | cut -d' ' -f1)
+      "$2"
+      expect_idle_cpu "$1"
+      seen=$(rates)
+      "$3"
+      wait_for_motion "$wid" >/dev/null || fail "$1: the picture did not move again once shown"
+      wait_until --while app_running "$WAIT_SECONDS" more_rates "$seen" || fail "$1: no frame rate after waking"
+      after=$(grep ' fps$' "$WORK/app.out" | sed -n "$((seen + 1))p" | cut -d' ' -f1)
+      echo "$1: $before fps before, $after fps first after"
+      # Counted across ten seconds asleep, the rate would be a tenth.
+      awk -v a="$after" -v b="$before" 'BEGIN { exit !(a * 3 >= b) }' ||
+        fail "$1: the first rate after waking, $after fps, counts the time asleep ($before fps before)"
+    done
+    ;;
   covered_sleeps | covered_sleeps_composited)
     # Wholly covered by another window, the program draws nothing; uncovered,
     # it draws again. A compositing manager makes the X server report the
