@@ -162,7 +162,7 @@ void renderOnePaint() {
 // Destroys the window and its context, and with them the GL objects the
 // scene made.
 void closeWindow() {
-    forgetShaderPrograms();
+    releaseScene();
     platformDestroyWindow();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/gl_api.h"
 #include "scene/frame.h"
 #include "scene/palette.h"
+#include "scene/retained.h"
 #include "scene/scene_state.h"
 
 Bubble bubbles[kMaxBubbles];
@@ -24,6 +25,21 @@ void respawnIfOutside(Bubble& bubble) {
     if (bubble.position.x < 3.0f - scene.tankRadius) respawnBubble(bubble);
     if (bubble.position.z > limit) respawnBubble(bubble);
     if (bubble.position.z < 3.0f - scene.tankRadius) respawnBubble(bubble);
+}
+
+// The active bubbles in one call, read where they lie in the table. The
+// colour and the material each point would set are the same for all, and
+// set only when there is a point, as sending them with every point did.
+void drawBubblePoints() {
+    if (bubbleCount == 0) {
+        return;
+    }
+    glColor4fv(palette.paletteWhite);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
+    glVertexPointer(3, GL_FLOAT, sizeof(Bubble), &bubbles[0].position);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glDrawArrays(GL_POINTS, 0, bubbleCount);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 } // namespace
@@ -73,13 +89,17 @@ void updateAndDrawBubbles() {
     glActiveTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
-    glBegin(GL_POINTS);
-    for (int i = 0; i < bubbleCount; ++i) {
-        glColor4fv(palette.paletteWhite);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
-        glVertex3f(bubbles[i].position.x, bubbles[i].position.y, bubbles[i].position.z);
+    if (retainedGeometry) {
+        drawBubblePoints();
+    } else {
+        glBegin(GL_POINTS);
+        for (int i = 0; i < bubbleCount; ++i) {
+            glColor4fv(palette.paletteWhite);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
+            glVertex3f(bubbles[i].position.x, bubbles[i].position.y, bubbles[i].position.z);
+        }
+        glEnd();
     }
-    glEnd();
 
     glEnable(GL_TEXTURE_2D);  // unit 1, still the active unit
     glActiveTexture(GL_TEXTURE0);

@@ -7,6 +7,7 @@
 #include "platform/gl_api.h"
 #include "scene/frame.h"
 #include "scene/palette.h"
+#include "scene/retained.h"
 #include "scene/scene_state.h"
 #include "scene/sphere.h"
 
@@ -25,6 +26,11 @@ const float* const tailColours[7] = {
     palette.paletteCyan, palette.paletteRed,    palette.paletteWhite, palette.paletteDarkGrey,
     palette.paletteRed,  palette.paletteYellow, palette.paletteBlack,
 };
+
+// One fish's three pieces, the same for every fish.
+RetainedShape bodyShape = {[] { drawSphere(1.0f, 6, 3); }, 0};
+RetainedShape eyeShape = {[] { drawSphere(0.5f, 30, 15); }, 0};
+RetainedShape tailShape = {[] { gluCylinder(scene.sharedQuadric, 1.0, 0.3, 0.5, 4, 2); }, 0};
 
 // Fills records FIRST to LAST - 1, four rand() draws each.
 void fillFishes(int first, int last) {
@@ -87,14 +93,14 @@ void drawFish(int colourType) {
     glCullFace(GL_BACK);
     uploadUniform4fv(scene.fishColorLocation, bodyColours[colourType]);
     glDisable(GL_BLEND);
-    drawSphere(1.0f, 6, 3);
+    drawShape(bodyShape);
 
     glPushMatrix();
     uploadUniform4fv(scene.fishColorLocation, palette.paletteBlack);
     glTranslatef(-0.3f, 0.0f, 0.0f);
     glTranslatef(0.0f, 0.25f, 0.0f);
     glScalef(0.5f, 0.5f, 1.5f);
-    drawSphere(0.5f, 30, 15);
+    drawShape(eyeShape);
     glPopMatrix();
 
     glTranslatef(1.0f, 0.0f, 0.0f);
@@ -102,7 +108,7 @@ void drawFish(int colourType) {
     glDisable(GL_CULL_FACE);
     useProgram(scene.finProgram);
     uploadUniform4fv(scene.finColorLocation, tailColours[colourType]);
-    gluCylinder(scene.sharedQuadric, 1.0, 0.3, 0.5, 4, 2);
+    drawShape(tailShape);
 
     glEnable(GL_CULL_FACE);
     useProgram(0);

@@ -2,6 +2,7 @@
 
 #include "platform/gl_api.h"
 #include "scene/palette.h"
+#include "scene/retained.h"
 
 const GridPlacement gridRoom[6] = {
     {0.0f, 0.0f, {0.0f, 0.0f, 0.0f}},      // floor, y = 0
@@ -38,7 +39,9 @@ void drawGridPlane() {
     glEnable(GL_LIGHTING);
 }
 
-void drawGridRoom() {
+namespace {
+
+void emitGridRoom() {
     // The floor, gridRoom[0], is the plane as it is: drawn on the caller's matrix.
     drawGridPlane();
     for (int i = 1; i < 6; ++i) {
@@ -55,3 +58,9 @@ void drawGridRoom() {
         glPopMatrix();
     }
 }
+
+RetainedShape roomShape = {emitGridRoom, 0};
+
+} // namespace
+
+void drawGridRoom() { drawShape(roomShape); }

@@ -24,3 +24,6 @@ float computeSandGrey(int height);
 // Draws the floor unlit with every vertex colour's alpha set to alpha. Leaves
 // lighting on, the colour white, unit 0 active with sandTexture bound.
 void drawSandFloor(float alpha);
+// Deletes the floor's buffer, while the context that holds it is current:
+// for whoever ends the context. The next draw builds it again.
+void releaseSandFloor();

@@ -8,6 +8,7 @@
 #include "scene/caustics.h"
 #include "scene/fish.h"
 #include "scene/palette.h"
+#include "scene/retained.h"
 #include "scene/sand.h"
 #include "scene/scene_state.h"
 #include "scene/water.h"
@@ -106,4 +107,10 @@ void initScene() {
     initFishes();
     initBubbles();
     initLaterFishes();
+}
+
+void releaseScene() {
+    releaseRetainedShapes();
+    releaseSandFloor();
+    forgetShaderPrograms();
 }

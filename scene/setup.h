@@ -7,3 +7,7 @@ void initScene();
 // waterProgram current and looks up the five uniform locations. A step of
 // initScene.
 void buildScenePrograms();
+// For whoever ends the context, before it goes: deletes what the scene
+// compiled in it and forgets which program is current, so that a next
+// context starts afresh.
+void releaseScene();

@@ -7,6 +7,7 @@
 #include "scene/frame.h"
 #include "scene/palette.h"
 #include "scene/pass_marks.h"
+#include "scene/retained.h"
 #include "scene/sand.h"
 #include "scene/scene_state.h"
 
@@ -23,9 +24,24 @@ void setMaterial(const float* diffuse, const float* specular) {
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
 }
 
-void drawGlassCylinder() {
-    gluCylinder(scene.sharedQuadric, scene.tankRadius, scene.tankRadius, 30.0, kSlices, 30);
+// The quadrics, built from tankRadius, which set-up fixes before the first
+// frame.
+RetainedShape glassShape = {
+    [] { gluCylinder(scene.sharedQuadric, scene.tankRadius, scene.tankRadius, 30.0, kSlices, 30); }, 0};
+RetainedShape floorDiskShape = {[] { gluDisk(scene.sharedQuadric, 0.0, scene.tankRadius + 100.0f, kSlices, 30); },
+                                0};
+// The rim, the plinth's top and its side, each placed from the one before.
+void emitRimAndPlinth() {
+    gluCylinder(scene.sharedQuadric, scene.tankRadius - 1.0f, scene.tankRadius - 0.2f, 1.0, kSlices, 30);
+    glTranslatef(0.0f, 0.0f, 1.0f);
+    gluDisk(scene.sharedQuadric, scene.tankRadius - 0.2f, scene.tankRadius + 0.5f, kSlices, 10);
+    glTranslatef(0.0f, 0.0f, -5.0f);
+    gluCylinder(scene.sharedQuadric, scene.tankRadius + 0.5f, scene.tankRadius + 0.5f, 5.0, kSlices, 30);
 }
+RetainedShape rimAndPlinthShape = {emitRimAndPlinth, 0};
+RetainedShape stencilDiskShape = {[] { gluDisk(scene.sharedQuadric, 0.0, scene.tankRadius, kSlices, 15); }, 0};
+
+void drawGlassCylinder() { drawShape(glassShape); }
 
 // Stands the glass on the tank's base and sets the state both of its sides
 // share; the culled face picks the side that shows (GL_FRONT: the far side).
@@ -51,7 +67,7 @@ void drawFloorDisk() {
     translateBy(scene.tankCentre);
     glTranslatef(0.0f, -1.5f, 0.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-    gluDisk(scene.sharedQuadric, 0.0, scene.tankRadius + 100.0f, kSlices, 30);
+    drawShape(floorDiskShape);
     glPopMatrix();
 }
 
@@ -66,11 +82,7 @@ void drawRimAndPlinth() {
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteBlack);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, palette.paletteDarkGrey);
-    gluCylinder(scene.sharedQuadric, scene.tankRadius - 1.0f, scene.tankRadius - 0.2f, 1.0, kSlices, 30);
-    glTranslatef(0.0f, 0.0f, 1.0f);
-    gluDisk(scene.sharedQuadric, scene.tankRadius - 0.2f, scene.tankRadius + 0.5f, kSlices, 10);
-    glTranslatef(0.0f, 0.0f, -5.0f);
-    gluCylinder(scene.sharedQuadric, scene.tankRadius + 0.5f, scene.tankRadius + 0.5f, 5.0, kSlices, 30);
+    drawShape(rimAndPlinthShape);
     glEnable(GL_CULL_FACE);
     useProgram(0);
     glPopMatrix();
@@ -150,7 +162,7 @@ void drawWaterStencil() {
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
     translateBy(scene.stencilDiskPosition);
     glDisable(GL_CULL_FACE);
-    gluDisk(scene.sharedQuadric, 0.0, scene.tankRadius, kSlices, 15);
+    drawShape(stencilDiskShape);
     glEnable(GL_CULL_FACE);
     glEnable(GL_STENCIL_TEST);
     glPopMatrix();

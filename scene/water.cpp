@@ -3,6 +3,7 @@
 #include "assets/shader.h"
 #include "platform/gl_api.h"
 #include "scene/frame.h"
+#include "scene/retained.h"
 #include "scene/scene_state.h"
 
 Vec3 waterMesh[kWaterGridSize * kWaterGridSize];
@@ -16,6 +17,22 @@ float shownPhase = 0.0f;
 float shownTime = 0.0f;
 // The part of a speed-1 pair's step the speed has asked for but not yet taken.
 double phaseCredit = 0.0;
+
+void emitSurface() {
+    walkWaterStrips(
+        [] {
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+            glBegin(GL_TRIANGLE_STRIP);
+        },
+        [](const Vec3& v) { glVertex3f(v.x, v.y, v.z); }, [] {},
+        [] {
+            glEnd();
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        });
+}
+// The mesh never changes once set up, which happens before the first frame:
+// the waves are the program's.
+RetainedShape surfaceShape = {emitSurface, 0};
 
 } // namespace
 
@@ -53,20 +70,11 @@ void drawWaterSurface() {
     useProgram(scene.waterProgram);
     uploadUniform3f(scene.waveLocation, shownPhase, 1.0f, 1.0f);
     uploadUniform1f(scene.timeLocation, shownTime);
-    walkWaterStrips(
-        [] {
-            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-            glBegin(GL_TRIANGLE_STRIP);
-        },
-        [](const Vec3& v) { glVertex3f(v.x, v.y, v.z); },
-        [] {
-            if (!repeatingMoment) {
-                advanceWaterPhase();
-            }
-        },
-        [] {
-            glEnd();
-            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        });
+    drawShape(surfaceShape);
+    // The uniforms are sent before the strips, so the phase each pair steps
+    // is the next frame's, however the strips reach the driver.
+    if (!repeatingMoment) {
+        walkWaterStrips([] {}, [](const Vec3&) {}, advanceWaterPhase, [] {});
+    }
     useProgram(0);
 }

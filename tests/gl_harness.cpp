@@ -14,6 +14,7 @@
 #include "assets/shader.h"
 #include "platform/gl_api.h"
 #include "platform/platform.h"
+#include "scene/setup.h"
 #include "tests/bmp_bytes.h"
 
 namespace fs = std::filesystem;
@@ -63,7 +64,7 @@ void pinLoadedDrivers() {
 void replaceHeadlessContext() {
     ensureHeadlessContext();
     pinLoadedDrivers();
-    forgetShaderPrograms();
+    releaseScene();
     platformDestroyWindow();
     if (!platformCreateWindow("Marivelle", kFrameWidth, kFrameHeight)) {
         FAIL() << "headless context: " << platformGetLastError();

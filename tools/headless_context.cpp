@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "assets/shader.h"
 #include "platform/platform.h"
+#include "scene/setup.h"
 
 bool openHeadlessContext(const char* tool, const std::string& dataDir, int width, int height) {
     if (chdir(dataDir.c_str()) != 0) {
@@ -20,6 +20,6 @@ bool openHeadlessContext(const char* tool, const std::string& dataDir, int width
 }
 
 void closeHeadlessContext() {
-    forgetShaderPrograms();
+    releaseScene();
     platformDestroyWindow();
 }
