@@ -1,11 +1,18 @@
-// Measures the frame on the headless context: the complete frame, an empty
-// frame (clear and finish) as the floor, the time of each pass, and the
-// set-up with its split. Every timed frame ends with glFinish, so the times
-// are what the rasteriser really spent.
+// Measures the frame on the headless context: the complete frame, the same
+// frame with every vertex sent each time (immediate mode, timed interleaved
+// with it), an empty frame (clear and finish) as the floor, the time of each
+// pass, and the set-up with its split. Every timed frame ends with glFinish,
+// so the times are what the rasteriser really spent. Then it runs itself
+// again on Mesa's no-op driver, which keeps all the CPU work of handing a
+// frame over and drops the drawing, as a machine whose GPU draws pays it;
+// --no-noop leaves that run out.
 //   bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose NAME] [--tour] [--json]
-//         [--fish N] [--speed X] [--show-fps]
+//         [--fish N] [--speed X] [--show-fps] [--no-noop]
 // --fish, --speed and --show-fps act as the program's options do; the drawn
 // frame rate is part of the complete frame.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,6 +33,7 @@
 #include "scene/caustics.h"
 #include "scene/frame.h"
 #include "scene/pass_marks.h"
+#include "scene/retained.h"
 #include "scene/sand.h"
 #include "scene/setup.h"
 #include "tools/camera_poses.h"
@@ -40,6 +48,7 @@ struct Options : ToolOptions {
     Options() { frames = 300; }
     int warmup = 30;
     bool json = false;
+    bool noop = true;
 };
 
 struct FrameStats {
@@ -114,6 +123,72 @@ void sceneFrame() {
     drawToolOverlay(options, meter);
 }
 
+void immediateFrame() {
+    retainedGeometry = false;
+    sceneFrame();
+    retainedGeometry = true;
+}
+
+// The frame as drawn and the frame sent vertex by vertex, in alternating
+// blocks of ten, so that both see the same state of a busy machine.
+void timeBothFrames(int count, std::vector<double>* retained, std::vector<double>* immediate) {
+    for (int done = 0; done < count; done += 10) {
+        int block = std::min(10, count - done);
+        std::vector<double> a = timeFrames(block, sceneFrame);
+        std::vector<double> b = timeFrames(block, immediateFrame);
+        retained->insert(retained->end(), a.begin(), a.end());
+        immediate->insert(immediate->end(), b.begin(), b.end());
+    }
+}
+
+// Runs this program again with the same arguments, as JSON and without a
+// no-op run of its own, on the no-op driver; its report, or "" when it fails.
+std::string runOnNoopDriver(int argc, char** argv, const std::string& startFolder) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return "";
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        setenv("GALLIUM_NOOP", "1", 1);
+        // The arguments may name the data folder relative to where we began.
+        if (chdir(startFolder.c_str()) != 0) {
+            _exit(127);
+        }
+        std::vector<char*> args(argv, argv + argc);
+        args.push_back(const_cast<char*>("--json"));
+        args.push_back(const_cast<char*>("--no-noop"));
+        args.push_back(nullptr);
+        execv("/proc/self/exe", args.data());
+        _exit(127);
+    }
+    close(out[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) {
+        report.append(buffer, static_cast<size_t>(n));
+    }
+    close(out[0]);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return "";
+    }
+    while (!report.empty() && (report.back() == '\n' || report.back() == ' ')) {
+        report.pop_back();
+    }
+    return report;
+}
+
+// The median in ms of the named frame in a JSON report; -1 when absent.
+double readMedian(const std::string& report, const char* name) {
+    size_t at = report.find("\"" + std::string(name) + "\": {");
+    at = at == std::string::npos ? at : report.find("\"median_ms\": ", at);
+    return at == std::string::npos ? -1.0 : std::atof(report.c_str() + at + 13);
+}
+
 void emptyFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT); }
 
 // Per-pass times: each pass ends with glFinish and a clock reading.
@@ -166,8 +241,8 @@ void printStats(const char* name, const FrameStats& s, bool json, bool last) {
     }
 }
 
-void report(const Options& o, const SetupTimes& setup, const FrameStats& full, const FrameStats& empty,
-            double instrumentedMs) {
+void report(const Options& o, const SetupTimes& setup, const FrameStats& full, const FrameStats& immediate,
+            const FrameStats& empty, double instrumentedMs, const std::string& noop) {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     double passSum = std::accumulate(std::begin(passTotals), std::end(passTotals), 0.0);
     if (o.json) {
@@ -180,6 +255,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
                     "\"shaders\": %.3f, \"bmp_textures\": %.3f},\n",
                     setup.totalMs, setup.causticMs, setup.heightMapMs, setup.shadersMs, setup.bmpMs);
         printStats("frame", full, true, false);
+        printStats("immediate_frame", immediate, true, false);
         printStats("empty_frame", empty, true, false);
         std::printf("  \"full_over_empty\": %.3f,\n", full.medianMs / empty.medianMs);
         std::printf("  \"passes_ms\": {");
@@ -187,8 +263,11 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
             std::printf("%s\"%s\": %.4f", p ? ", " : "", nameFramePass(static_cast<FramePass>(p)),
                         passTotals[p]);
         }
-        std::printf("},\n  \"passes_sum_ms\": %.4f,\n  \"instrumented_frame_ms\": %.4f\n}\n", passSum,
-                    instrumentedMs);
+        std::printf("},\n  \"passes_sum_ms\": %.4f,\n  \"instrumented_frame_ms\": %.4f", passSum, instrumentedMs);
+        if (!noop.empty()) {
+            std::printf(",\n  \"noop\": %s", noop.c_str());
+        }
+        std::printf("\n}\n");
         return;
     }
     std::printf("Marivelle benchmark: %dx%d, %d frames after %d warm-up, pose %s, %d fish, speed %g%s\n", o.width,
@@ -199,6 +278,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
                 "BMP textures %.1f)\n\n",
                 setup.totalMs, setup.causticMs, setup.heightMapMs, setup.shadersMs, setup.bmpMs);
     printStats("complete frame", full, false, false);
+    printStats("sent per vertex", immediate, false, false);
     printStats("empty frame", empty, false, false);
     std::printf("complete / empty (median): %.2f\n\n", full.medianMs / empty.medianMs);
     std::printf("pass            mean ms   share\n");
@@ -207,6 +287,15 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
                     100.0 * passTotals[p] / passSum);
     }
     std::printf("%-14s %8.3f  (instrumented frame %.3f ms)\n", "sum", passSum, instrumentedMs);
+    if (o.noop) {
+        if (noop.empty()) {
+            std::printf("\nno-op driver: the run failed\n");
+        } else {
+            std::printf("\nno-op driver (the CPU's part of a frame): complete frame median %.3f ms, sent per "
+                        "vertex %.3f ms\n",
+                        readMedian(noop, "frame"), readMedian(noop, "immediate_frame"));
+        }
+    }
 }
 
 bool parse(int argc, char** argv, Options* o) {
@@ -217,6 +306,7 @@ bool parse(int argc, char** argv, Options* o) {
         std::string arg = argv[i];
         if (arg == "--warmup" && i + 1 < argc) o->warmup = std::atoi(argv[++i]);
         else if (arg == "--json") o->json = true;
+        else if (arg == "--no-noop") o->noop = false;
         else return false;
     }
     return o->frames >= 2 && o->warmup >= 0 && checkToolSize(*o);
@@ -229,10 +319,13 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, &options) || !findCameraPose(options.pose.c_str(), &pose)) {
         std::fprintf(stderr,
                      "usage: bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose %s] [--tour] [--json] "
-                     "[--fish N] [--speed X] [--show-fps]\n",
+                     "[--fish N] [--speed X] [--show-fps] [--no-noop]\n",
                      cameraPoseNames());
         return 2;
     }
+    char* began = getcwd(nullptr, 0);
+    std::string startFolder = began != nullptr ? began : ".";
+    std::free(began);
     if (!openHeadlessContext("bench", options.dataDir, options.width, options.height)) {
         return 1;
     }
@@ -245,10 +338,13 @@ int main(int argc, char** argv) {
     }
     resizeViewport(options.width, options.height);
     timeFrames(options.warmup, sceneFrame);
-    FrameStats full = statsOf(timeFrames(options.frames, sceneFrame));
+    std::vector<double> retained;
+    std::vector<double> immediate;
+    timeBothFrames(options.frames, &retained, &immediate);
     FrameStats empty = statsOf(timeFrames(options.frames, emptyFrame));
     double instrumented = measurePasses(std::max(2, options.frames / 2));
-    report(options, setup, full, empty, instrumented);
+    std::string noop = options.noop ? runOnNoopDriver(argc, argv, startFolder) : "";
+    report(options, setup, statsOf(retained), statsOf(immediate), empty, instrumented, noop);
     closeHeadlessContext();
-    return 0;
+    return options.noop && noop.empty() ? 1 : 0;
 }
