@@ -113,4 +113,8 @@ void releaseScene() {
     releaseRetainedShapes();
     releaseSandFloor();
     forgetShaderPrograms();
+    if (scene.sharedQuadric != nullptr) {
+        gluDeleteQuadric(scene.sharedQuadric);
+        scene.sharedQuadric = nullptr;
+    }
 }

@@ -28,8 +28,26 @@ std::string dataDir() {
 
 } // namespace
 
+namespace {
+
+bool ready = false;
+
+// The program deletes what the scene compiled before its context goes; a
+// test process ends with its context still up, so it does the same here, or
+// LeakSanitizer finds the driver's copies of the compiled geometry.
+class ReleaseSceneAtEnd : public ::testing::Environment {
+public:
+    void TearDown() override {
+        if (ready) {
+            releaseScene();
+        }
+    }
+};
+const ::testing::Environment* const releaseAtEnd = ::testing::AddGlobalTestEnvironment(new ReleaseSceneAtEnd);
+
+} // namespace
+
 void ensureHeadlessContext() {
-    static bool ready = false;
     if (ready) {
         return;
     }
