@@ -115,6 +115,16 @@ void switchFullscreen(bool on) {
     }
 }
 
+// A window of its own holds the user's screensaver off while it is
+// fullscreen, as a video player does, or always with --no-blank; a
+// screensaver's window and the wallpaper never do.
+void updateScreensaverHold() {
+    bool own = !checkScreensaverMode(options) && !options.wallpaper;
+    platformInhibitScreensaver(own && (options.noBlank || platformIsFullscreen()),
+                               options.noBlank ? "Showing the aquarium (--no-blank)"
+                                               : "Showing the aquarium fullscreen");
+}
+
 // Reports each kind of GL error once on standard error: a frame should raise
 // none, and a demo that silently draws wrong is harder to mend.
 void reportGlErrors() {
@@ -179,9 +189,11 @@ bool handleEvent(const PlatformEvent& event) {
         if (event.output == 0) {
             resizeFrame(event.width, event.height);
         }
+        updateScreensaverHold();
         return true;
     case PLATFORM_EVENT_FULLSCREEN_KEY:
         switchFullscreen(!platformIsFullscreen());
+        updateScreensaverHold();
         return true;
     case PLATFORM_EVENT_LOST:
         std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
@@ -207,6 +219,14 @@ int main(int argc, char** argv) {
     }
     if (options.wallpaper && options.stop) {
         return stopWallpaper();
+    }
+    if (options.monitor >= 0) {
+        int monitors = platformChooseMonitor(options.monitor);
+        if (monitors > 0 && options.monitor >= monitors) {
+            std::fprintf(stderr, "Marivelle: there is no monitor %d: this display has %d, numbered from 0\n",
+                         options.monitor, monitors);
+            return kExitUsage;
+        }
     }
     if (!openWindow()) {
         return options.wallpaper ? kExitNoWallpaper : kExitFailure;
@@ -234,6 +254,7 @@ int main(int argc, char** argv) {
     if (options.fullscreen) {
         switchFullscreen(true);
     }
+    updateScreensaverHold();
     int maxFps = options.maxFps;
     if (touring && maxFps == 0) {
         maxFps = kScreensaverFps;

@@ -13,7 +13,8 @@ namespace {
 const char kHelp[] =
     "Usage: marivelle [OPTION]...\n"
     "A real-time 3D aquarium. Fly with W S Q E A D F R and the arrow keys;\n"
-    "F11 or Alt+Enter switches fullscreen; Escape quits.\n"
+    "F11 or Alt+Enter switches fullscreen; Escape quits. In fullscreen the\n"
+    "screensaver waits; in a window it runs as usual.\n"
     "\n"
     "  --fullscreen   start covering the display, at the desktop's resolution\n"
     "  --tour         the camera flies itself around the tank until a flying key\n"
@@ -38,6 +39,10 @@ const char kHelp[] =
     "  --layer L      with --wallpaper on Wayland: draw on the 'background' layer\n"
     "                 (without the option) or on the 'bottom' one, as KDE Plasma\n"
     "                 needs\n"
+    "  --display N    open the window on monitor N (0 is the first); fullscreen\n"
+    "                 then covers that monitor\n"
+    "  --no-blank     keep the screensaver from blanking the screen while the\n"
+    "                 window is open, as it does in fullscreen (for a kiosk)\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -87,6 +92,8 @@ const ValueOption kValueOptions[] = {
      [](const char* value, AppOptions* o) { return readFishCount(value, &o->fish); }},
     {"--speed", "a speed factor", "a speed factor from 0.25 to 4",
      [](const char* value, AppOptions* o) { return readSpeed(value, &o->speed); }},
+    {"--display", "a monitor number", "a monitor number (0 is the first)",
+     [](const char* value, AppOptions* o) { return readWholeNumber(value, 0, 9999, &o->monitor); }},
     {"--layer", "a layer", "'background' or 'bottom'",
      [](const char* value, AppOptions* o) {
          o->hasLayer = true;
@@ -175,7 +182,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
         }
         if (name == "--help" || name == "--version" || name == "--fullscreen" || name == "--tour" ||
             name == "--fps" || name == "--show-fps" || name == "--root" || name == "--wallpaper" ||
-            name == "--stop") {
+            name == "--stop" || name == "--no-blank") {
             if (value != nullptr) {
                 return refuse(text, "option '" + name + "' takes no value");
             }
@@ -208,6 +215,8 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             options->wallpaper = true;
         } else if (name == "--stop") {
             options->stop = true;
+        } else if (name == "--no-blank") {
+            options->noBlank = true;
         } else if (valued != nullptr) {
             // The value follows as the next argument unless given after '='.
             if (value == nullptr && i + 1 >= argc) {
@@ -230,6 +239,13 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
     }
     if (options->hasLayer && !options->wallpaper) {
         return refuse(text, "'--layer' places a wallpaper: give it with '--wallpaper'");
+    }
+    // Only the program's own window is placed, or holds the screensaver off.
+    const char* notOwn = options->wallpaper ? "--wallpaper" : options->root ? "--root"
+                                            : options->hasWindowId ? "--window-id" : nullptr;
+    const char* ownOnly = options->monitor >= 0 ? "--display" : options->noBlank ? "--no-blank" : nullptr;
+    if (notOwn != nullptr && ownOnly != nullptr) {
+        return refuse(text, std::string("'") + ownOnly + "' is for the program's own window, not '" + notOwn + "'");
     }
     // The wallpaper makes windows of its own, one per monitor, under all others.
     const char* clash = options->root ? "--root" : options->hasWindowId ? "--window-id"

@@ -23,6 +23,8 @@ struct AppOptions {
     // rather than on the background layer (KDE Plasma hides that one).
     bool hasLayer = false;
     bool bottomLayer = false;
+    bool noBlank = false;  // --no-blank: hold the screensaver off in a window too
+    int monitor = -1;      // --display N: the monitor the window starts on; -1 for any
 };
 
 // True when the program draws into a given window instead of its own.

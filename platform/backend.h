@@ -18,6 +18,8 @@ struct PlatformBackend {
     bool (*waitEvent)(PlatformEvent* event);
     bool (*isWindowVisible)();
     void (*getDrawableSize)(int* width, int* height);
+    void (*inhibitScreensaver)(bool on, const char* reason);
+    int (*chooseMonitor)(int index);
     bool (*setFullscreen)(bool on);
     bool (*isFullscreen)();
     bool (*windowExists)();

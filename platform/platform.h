@@ -76,6 +76,16 @@ bool platformIsWindowVisible();
 // returned without the window system saying so (checked a few times a
 // second).
 void platformGetDrawableSize(int* width, int* height);
+// Keeps the user's screensaver from blanking or locking the screen while ON,
+// as a video player does, naming the program and REASON to the desktop's
+// screensaver service; OFF lets it run again. A window that another program
+// owns, or the wallpaper, never holds it off.
+void platformInhibitScreensaver(bool on, const char* reason);
+// Opens the next window (platformCreateWindow) in the middle of monitor
+// INDEX, 0 being the first, where fullscreen then covers that monitor.
+// Returns how many monitors there are, or 0 when no display answers; an
+// INDEX past them is the caller's to refuse.
+int platformChooseMonitor(int index);
 // Covers the display that holds the window, at the desktop's resolution (the
 // display mode never changes), or gives the window back its earlier size and
 // place. False when the window cannot do it; platformGetLastError() then

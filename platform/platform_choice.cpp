@@ -59,6 +59,8 @@ bool platformIsWindowVisible() { return active->isWindowVisible(); }
 void platformGetDrawableSize(int* width, int* height) { active->getDrawableSize(width, height); }
 bool platformSetFullscreen(bool on) { return active->setFullscreen(on); }
 bool platformIsFullscreen() { return active->isFullscreen(); }
+void platformInhibitScreensaver(bool on, const char* reason) { active->inhibitScreensaver(on, reason); }
+int platformChooseMonitor(int index) { return active->chooseMonitor(index); }
 bool platformWindowExists() { return active->windowExists(); }
 void platformSwapBuffers() { active->swapBuffers(); }
 int platformGetOutputCount() { return active->getOutputCount(); }

@@ -236,6 +236,12 @@ bool platformSetFullscreen(bool on) {
 
 bool platformIsFullscreen() { return fullscreenOn; }
 
+// A pbuffer has no screensaver to hold off.
+void platformInhibitScreensaver(bool, const char*) {}
+
+// One pbuffer, one monitor.
+int platformChooseMonitor(int) { return 1; }
+
 void platformSwapBuffers() {
     if (display != EGL_NO_DISPLAY) {
         eglSwapBuffers(display, getOutputs()[0].surface);

@@ -69,6 +69,7 @@ void ignoreLateSignals() {
 void setPlainError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
 
 bool sdlCreateWindow(const char* title, int width, int height) {
+    setOwnWindowHints();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         setSdlError("cannot open a display");
         return false;
@@ -117,7 +118,11 @@ bool createContextIn(const char* title, int width, int height, unsigned long for
     if (foreignWindow != 0) {
         sdlWindow = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(foreignWindow)));
     } else {
-        sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+        // Placed when it is made: on a display of several X screens a window
+        // cannot move from one to another.
+        int place = sdlChosenMonitor >= 0 ? static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(sdlChosenMonitor))
+                                          : static_cast<int>(SDL_WINDOWPOS_UNDEFINED);
+        sdlWindow = SDL_CreateWindow(title, place, place, width, height,
                                      SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     }
     if (sdlWindow == nullptr) {
@@ -277,7 +282,8 @@ void sdlMessageBox(const char* text, const char* caption) {
 const PlatformBackend sdlPlatform = {
     sdlCreateWindow, sdlAttachWindow,   sdlCreateWallpaper, sdlStopWallpaper,    sdlShowWindow,
     sdlDestroyWindow, sdlGetLastError,  sdlPollEvent,       sdlWaitEvent,        sdlIsWindowVisible,
-    sdlGetDrawableSize, sdlSetFullscreen, sdlIsFullscreen,  sdlWindowExists,     sdlSwapBuffers,
+    sdlGetDrawableSize, sdlInhibitScreensaver, sdlChooseMonitor, sdlSetFullscreen, sdlIsFullscreen,
+    sdlWindowExists,  sdlSwapBuffers,
     sdlGetOutputCount, sdlGetOutputSize, sdlIsOutputVisible, sdlMakeOutputCurrent, sdlPresentOutput,
     sdlIsKeyPressed,  sdlReadCounter,   sdlReadCounterFrequency, sdlMessageBox,
 };

@@ -20,6 +20,12 @@ bool sdlPollEvent(PlatformEvent* event);
 bool sdlWaitEvent(PlatformEvent* event);
 bool sdlIsWindowVisible();
 void sdlGetDrawableSize(int* width, int* height);
+void sdlInhibitScreensaver(bool on, const char* reason);
+int sdlChooseMonitor(int index);
+// The monitor sdlChooseMonitor chose, -1 for none; and the hints every
+// window of the program's own needs before SDL_Init.
+extern int sdlChosenMonitor;
+void setOwnWindowHints();
 bool sdlSetFullscreen(bool on);
 bool sdlIsFullscreen();
 bool sdlWindowExists();

@@ -221,6 +221,9 @@ bool wlCreateWindow(const char*, int, int) { return refuseWindow(); }
 bool wlAttachWindow(uint64_t) { return refuseWindow(); }
 bool wlSetFullscreen(bool) { return refuseWindow(); }
 bool wlIsFullscreen() { return false; }
+// The wallpaper never holds the screensaver off, and covers every monitor.
+void wlInhibitScreensaver(bool, const char*) {}
+int wlChooseMonitor(int) { return 0; }
 void wlShowWindow() {}
 bool wlIsKeyPressed(int) { return false; }
 bool wlWindowExists() { return wlDisplay != nullptr; }
@@ -283,7 +286,8 @@ WaylandProbe probeWaylandSession() {
 const PlatformBackend wlPlatform = {
     wlCreateWindow,    wlAttachWindow,   wlCreateWallpaper,  wlStopWallpaper,     wlShowWindow,
     wlDestroyWindow,   wlGetLastError,   wlPollEvent,        wlWaitEvent,         wlIsWindowVisible,
-    wlGetDrawableSize, wlSetFullscreen,  wlIsFullscreen,     wlWindowExists,      wlSwapBuffers,
+    wlGetDrawableSize, wlInhibitScreensaver, wlChooseMonitor, wlSetFullscreen, wlIsFullscreen,
+    wlWindowExists,    wlSwapBuffers,
     wlGetOutputCount,  wlGetOutputSize,  wlIsOutputVisible,  wlMakeOutputCurrent, wlPresentOutput,
     wlIsKeyPressed,    wlReadCounter,    wlReadCounterFrequency, wlMessageBox,
 };

@@ -152,3 +152,26 @@ TEST(OptionsTest, TheWallpapersLayerIsBackgroundOrBottom) {
     EXPECT_EQ(read({"--layer", "bottom"}).result, CommandLine::Wrong);
     EXPECT_EQ(read({"--wallpaper", "--layer"}).result, CommandLine::Wrong);
 }
+
+TEST(OptionsTest, TheMonitorAndTheScreensaverHoldAreForTheProgramsOwnWindow) {
+    Outcome o = read({"--display", "1", "--no-blank"});
+    ASSERT_EQ(o.result, CommandLine::Run) << o.text;
+    EXPECT_EQ(o.options.monitor, 1);
+    EXPECT_TRUE(o.options.noBlank);
+    EXPECT_EQ(read({}).options.monitor, -1);
+    EXPECT_FALSE(read({}).options.noBlank);
+    EXPECT_EQ(read({"--display=0"}).options.monitor, 0);
+    for (const char* wrong : {"-1", "x", "", "1.5", "+1", "12345"}) {
+        Outcome bad = read({"--display", wrong});
+        EXPECT_EQ(bad.result, CommandLine::Wrong) << wrong;
+        EXPECT_NE(bad.text.find("a monitor number (0 is the first)"), std::string::npos) << bad.text;
+    }
+    const std::vector<std::vector<const char*>> refused = {
+        {"--wallpaper", "--display", "0"}, {"--root", "--no-blank"}, {"--window-id", "0x400001", "--no-blank"},
+        {"--wallpaper", "--no-blank"}, {"--no-blank=1"}};
+    for (const auto& args : refused) {
+        Outcome bad = read(args);
+        EXPECT_EQ(bad.result, CommandLine::Wrong) << args[0] << " " << args[1];
+        EXPECT_EQ(bad.text.find('\n'), bad.text.size() - 1) << bad.text;
+    }
+}
