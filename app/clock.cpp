@@ -8,6 +8,14 @@ namespace {
 
 double clockSpeed = 1.0;
 
+// The scene's time: the counter, less every pause so far, and held at the
+// moment the pause began while one lasts.
+bool paused = false;
+int64_t pausedAt = 0;
+int64_t pausedTicks = 0;
+
+int64_t readSceneCounter() { return (paused ? pausedAt : platformReadCounter()) - pausedTicks; }
+
 // Ticks to seconds of scene time. The difference is taken in 64-bit integers
 // and only then converted, so it never loses the ticks of a long run.
 double convertTicksToSeconds(int64_t ticks, int64_t frequency) {
@@ -18,6 +26,21 @@ double convertTicksToSeconds(int64_t ticks, int64_t frequency) {
 
 void setClockSpeed(double speed) { clockSpeed = speed; }
 
+void setScenePaused(bool on) {
+    if (on == paused) {
+        return;
+    }
+    int64_t now = platformReadCounter();
+    if (on) {
+        pausedAt = now;
+    } else {
+        pausedTicks += now - pausedAt;
+    }
+    paused = on;
+}
+
+bool isScenePaused() { return paused; }
+
 double getClockSpeed() { return clockSpeed; }
 
 void startElapsedClock(ElapsedClock& clock) {
@@ -25,16 +48,16 @@ void startElapsedClock(ElapsedClock& clock) {
         return;
     }
     clock.frequency = platformReadCounterFrequency();
-    clock.startCount = platformReadCounter();
+    clock.startCount = readSceneCounter();
     clock.started = true;
 }
 
 double readElapsed(const ElapsedClock& clock) {
-    return convertTicksToSeconds(platformReadCounter() - clock.startCount, clock.frequency);
+    return convertTicksToSeconds(readSceneCounter() - clock.startCount, clock.frequency);
 }
 
 int checkTickGate(TickGate& gate) {
-    int64_t now = platformReadCounter();
+    int64_t now = readSceneCounter();
     if (!gate.initialised) {
         gate.frequency = platformReadCounterFrequency();
         gate.lastStepCount = now;
@@ -65,22 +88,31 @@ int checkTickGate(TickGate& gate) {
     return due;
 }
 
-void restartTickGate(TickGate& gate) { gate.lastStepCount = platformReadCounter() - gate.dueLag; }
+void restartTickGate(TickGate& gate) { gate.lastStepCount = readSceneCounter() - gate.dueLag; }
 
-DeltaClock startDeltaClock() {
+namespace {
+
+int64_t readCounterFor(const DeltaClock& clock) {
+    return clock.runsWhilePaused ? platformReadCounter() : readSceneCounter();
+}
+
+} // namespace
+
+DeltaClock startDeltaClock(bool runsWhilePaused) {
     DeltaClock clock;
+    clock.runsWhilePaused = runsWhilePaused;
     clock.frequency = platformReadCounterFrequency();
-    clock.previousCount = platformReadCounter();
+    clock.previousCount = readCounterFor(clock);
     clock.started = true;
     return clock;
 }
 
 float readAndRestart(DeltaClock& clock) {
     if (!clock.started) {
-        clock = startDeltaClock();
+        clock = startDeltaClock(clock.runsWhilePaused);
     }
-    double seconds = convertTicksToSeconds(platformReadCounter() - clock.previousCount, clock.frequency);
-    clock.previousCount = platformReadCounter();
+    double seconds = convertTicksToSeconds(readCounterFor(clock) - clock.previousCount, clock.frequency);
+    clock.previousCount = readCounterFor(clock);
     return static_cast<float>(seconds);
 }
 

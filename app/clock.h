@@ -32,6 +32,7 @@ struct DeltaClock {
     bool started = false;
     int64_t frequency = 0;
     int64_t previousCount = 0;
+    bool runsWhilePaused = false;  // the viewer's own clock: a pause stops the scene, not the flying
 };
 
 // The gate's interval in seconds: a difference of exactly this much does not
@@ -59,11 +60,21 @@ int checkTickGate(TickGate& gate);
 // found due, as the end of the last step.
 void restartTickGate(TickGate& gate);
 
-// A delta clock already started, for instances made during static initialisation.
-DeltaClock startDeltaClock();
+// A delta clock already started, for instances made during static
+// initialisation; RUNSWHILEPAUSED makes it read the counter itself, pause or
+// not.
+DeltaClock startDeltaClock(bool runsWhilePaused = false);
 // Starts the clock on its first call (returning about 0 then); returns the
 // seconds since the previous reading and restarts from a second counter read.
 float readAndRestart(DeltaClock& clock);
+
+// Pauses or resumes the scene's time, which every clock reads but a delta
+// clock that runs while paused: paused, they all read the moment the pause
+// began; resumed, they go on from that moment, the pause left out. The ticks
+// are counted in 64 bits, so a pause after a month resumes as exactly as one
+// in the first minute.
+void setScenePaused(bool paused);
+bool isScenePaused();
 
 // SECONDS reduced into [0, PERIOD): a periodic motion looks the same either
 // way, and the reduced value keeps its precision however long the run.

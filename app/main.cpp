@@ -39,6 +39,11 @@ constexpr int kExitLost = 1;
 
 AppOptions options;
 int exitStatus = 0;
+// Whether the keyboard drives the view: not in a screensaver or wallpaper.
+bool viewerKeys = true;
+// Set by an event that may change the picture; a paused scene draws only then,
+// or while the camera flies.
+bool redrawWanted = false;
 FramePacer pacer;
 FrameRateMeter meter;
 
@@ -169,6 +174,17 @@ void renderOnePaint() {
     }
 }
 
+// True when the keys move the camera now: updates it, as a frame would.
+bool checkCameraFlies() {
+    Pose before = camera;
+    updateTourOrCamera();
+    const Pose& now = camera;
+    return now.position.x != before.position.x || now.position.y != before.position.y ||
+           now.position.z != before.position.z || now.forward.x != before.forward.x ||
+           now.forward.y != before.forward.y || now.forward.z != before.forward.z || now.up.x != before.up.x ||
+           now.up.y != before.up.y || now.up.z != before.up.z;
+}
+
 // Destroys the window and its context, and with them the GL objects the
 // scene made.
 void closeWindow() {
@@ -183,6 +199,10 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_CLOSE:
         return false;
     case PLATFORM_EVENT_CHAR:
+        if (event.character == ' ' && viewerKeys) {
+            setScenePaused(!isScenePaused());
+            restartFrameRateMeter(meter);
+        }
         return event.character != 27;
     case PLATFORM_EVENT_SIZE:
         // Several outputs each get their viewport as they are drawn.
@@ -244,6 +264,7 @@ int main(int argc, char** argv) {
     }
     // Neither a screensaver nor a wallpaper reads keys: the tour flies on.
     bool touring = screensaver || options.wallpaper;
+    viewerKeys = !touring;
     fishCount = options.fish;
     setClockSpeed(options.speed);
     initScene();
@@ -274,10 +295,23 @@ int main(int argc, char** argv) {
         while (running && platformPollEvent(&event)) {
             running = handleEvent(event);
             handled = true;
+            redrawWanted = true;
         }
         if (!running || handled) {
             continue;
         }
+        // Paused, the picture changes only when the camera flies or an event
+        // asks; otherwise sleep until the window system has news. The time
+        // asleep is no flying time.
+        if (isScenePaused() && platformIsWindowVisible() && !redrawWanted && !checkCameraFlies()) {
+            if (platformWaitEvent(&event)) {
+                running = handleEvent(event);
+                redrawWanted = true;
+            }
+            readAndRestart(cameraClock);
+            continue;
+        }
+        redrawWanted = false;
         // Like a window whose paint is never validated: a frame whenever no
         // other event waits, unless nobody can see it. Then sleep until the
         // window system has news; the clocks run on, so the first frame

@@ -1,5 +1,6 @@
 #include "app/moment.h"
 
+#include "app/clock.h"
 #include "app/viewport.h"
 #include "platform/platform.h"
 #include "scene/frame.h"
@@ -18,7 +19,7 @@ int drawMoment(void (*finish)()) {
             platformGetOutputSize(i, &width, &height);
             resizeViewport(width, height);
         }
-        if (drawn == 0) {
+        if (drawn == 0 && !isScenePaused()) {
             renderFrame();
         } else {
             renderRepeatedFrame();

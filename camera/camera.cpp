@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 
 Pose camera;
-DeltaClock cameraClock = startDeltaClock();
+DeltaClock cameraClock = startDeltaClock(true);
 
 namespace {
 

@@ -153,3 +153,37 @@ TEST(ClockSpeed, ScalesEveryKindOfClock) {
 }
 
 } // namespace
+
+TEST(ScenePause, AfterAWeekAPauseHoldsTheSceneExactlyAndTheViewerFliesOn) {
+    ElapsedClock tour;
+    startElapsedClock(tour);
+    DeltaClock fish = startDeltaClock();
+    DeltaClock viewer = startDeltaClock(true);
+    TickGate gate;
+    checkTickGate(gate);
+    headlessAdvanceSeconds(7.0 * 86400.0 + 0.123);
+    readAndRestart(fish);
+    readAndRestart(viewer);
+    restartTickGate(gate);
+    const double atPause = readElapsed(tour);
+
+    setScenePaused(true);
+    headlessAdvanceSeconds(3600.5);
+    EXPECT_EQ(readElapsed(tour), atPause);
+    EXPECT_EQ(readAndRestart(fish), 0.0f);
+    EXPECT_EQ(checkTickGate(gate), 0);
+    EXPECT_NEAR(readAndRestart(viewer), 3600.5f, 1e-3f) << "the camera stopped flying";
+
+    setScenePaused(false);
+    EXPECT_EQ(readElapsed(tour), atPause) << "resuming jumped by the pause";
+    EXPECT_EQ(readAndRestart(fish), 0.0f);
+    headlessAdvanceSeconds(0.04);
+    EXPECT_NEAR(readElapsed(tour) - atPause, 0.04, 1e-9);
+    EXPECT_NEAR(readAndRestart(fish), 0.04f, 1e-6f);
+    EXPECT_EQ(checkTickGate(gate), 1);
+    // A second pause and resume leave out only their own time.
+    setScenePaused(true);
+    headlessAdvanceSeconds(86400.0);
+    setScenePaused(false);
+    EXPECT_NEAR(readElapsed(tour) - atPause, 0.04, 1e-9);
+}

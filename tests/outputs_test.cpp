@@ -198,3 +198,29 @@ TEST(Outputs, TheFirstMomentAfterTenSecondsUnseenShowsThoseTenSeconds) {
     float turned = std::fmod(readMotions().fishAngle[0] - asleep.fishAngle[0] + 360.0f, 360.0f);
     EXPECT_NEAR(turned, std::fmod(fishes[0].speed * 10.0f * 10.1f, 360.0f), 1e-2f);
 }
+
+TEST(Outputs, APausedMomentAWeekInHoldsAndResumesAsIfNoTimePassed) {
+    setUpScene();
+    headlessAdvanceSeconds(7.0 * 86400.0);
+    drawMoment(nullptr);
+    headlessAdvanceSeconds(0.05);
+    drawMoment(nullptr);
+    std::vector<uint8_t> atPause = readOutput(0, {kFrameWidth, kFrameHeight});
+    Motions before = readMotions();
+    setScenePaused(true);
+    // An hour paused, drawn now and then as the camera or an expose asks:
+    // the same moment each time, nothing stepped.
+    for (int i = 0; i < 3; ++i) {
+        headlessAdvanceSeconds(1200.0);
+        ASSERT_EQ(drawMoment(nullptr), 1);
+    }
+    EXPECT_EQ(countDifferentPixels(atPause, readOutput(0, {kFrameWidth, kFrameHeight})), 0);
+    EXPECT_EQ(readMotions().causticFrame, before.causticFrame);
+    EXPECT_EQ(readMotions().fishAngle[0], before.fishAngle[0]);
+    EXPECT_EQ(readMotions().waterPhase, before.waterPhase);
+    setScenePaused(false);
+    // The first moment after steps as one 0.05 s after the pause would have.
+    headlessAdvanceSeconds(0.05);
+    drawMoment(nullptr);
+    expectSteppedOnce(before, readMotions(), 0.05f);
+}

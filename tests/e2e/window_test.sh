@@ -117,6 +117,30 @@ case "$case_name" in
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code after Escape: $code"
     ;;
+  space_pauses)
+    # Space holds every motion and the program sleeps, the camera still
+    # flies by the keys, and Space again sets everything going.
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    focus "$wid"
+    xdotool key --window "$wid" space
+    expect_idle_cpu "paused"
+    screenshot "$wid" "$WORK/p1.png"
+    sleep 1
+    screenshot "$wid" "$WORK/p2.png"
+    held=$(pixels_changed "$WORK/p1.png" "$WORK/p2.png")
+    [ "$held" = 0 ] || fail "paused, the picture still changed in $held pixels"
+    flown() { screenshot "$wid" "$WORK/p3.png" 2>/dev/null && picture_changed_from "$WORK/p2.png" "$WORK/p3.png"; }
+    xdotool keydown --window "$wid" w
+    wait_until --while app_running --every 0.3 "$WAIT_SECONDS" flown || fail "paused, W did not fly the camera"
+    xdotool keyup --window "$wid" w
+    xdotool key --window "$wid" space
+    wait_for_motion "$wid" >/dev/null || fail "Space again did not set the scene moving"
+    echo "paused: $IDLE_CPU % of a core, $IDLE_WAKES wake-ups a second"
+    xdotool key --window "$wid" Escape
+    [ "$(wait_exit)" = 0 ] || fail "Escape did not end the program with 0"
+    ;;
   unmapped_and_hidden_sleep)
     # With no window manager, each way a window stops being seen, alone:
     # unmapped, which the X server says, and mapped with the hidden state,
