@@ -6,6 +6,8 @@
 // the wallpaper, which draws the desktop's background on every monitor.
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <vector>
 #include <string>
 
 #include "app/clock.h"
@@ -13,6 +15,7 @@
 #include "app/moment.h"
 #include "app/offscreen_frame.h"
 #include "app/options.h"
+#include "app/pictures.h"
 #include "app/viewport.h"
 #include "assets/shader.h"
 #include "camera/camera.h"
@@ -41,6 +44,8 @@ AppOptions options;
 int exitStatus = 0;
 // Whether the keyboard drives the view: not in a screensaver or wallpaper.
 bool viewerKeys = true;
+// F12 was pressed: the next picture shown is also saved.
+bool picturePending = false;
 // Set by an event that may change the picture; a paused scene draws only then,
 // or while the camera flies.
 bool redrawWanted = false;
@@ -149,10 +154,34 @@ void reportGlErrors() {
     }
 }
 
+// Saves the picture just drawn, as it is about to be shown, in the pictures
+// folder and prints where; a folder that cannot take it is said in one line,
+// and the program goes on.
+void saveShownPicture() {
+    picturePending = false;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba = readShownPicture(&width, &height);
+    std::time_t now = std::time(nullptr);
+    std::tm local = {};
+    localtime_r(&now, &local);
+    std::string path;
+    std::string why;
+    if (savePicture(findPicturesFolder(), namePicture(local), width, height, rgba, &path, &why)) {
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+    } else {
+        std::fprintf(stderr, "Marivelle: %s\n", why.c_str());
+    }
+}
+
 // What each output's picture gets after the scene, before it is presented.
 void finishOutput() {
     if (options.fpsOverlay && meter.lastRate > 0.0) {
         drawFpsOverlay(meter.lastRate);
+    }
+    if (picturePending) {
+        saveShownPicture();
     }
     presentOffscreenFrame();
     reportGlErrors();
@@ -214,6 +243,9 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_FULLSCREEN_KEY:
         switchFullscreen(!platformIsFullscreen());
         updateScreensaverHold();
+        return true;
+    case PLATFORM_EVENT_PICTURE_KEY:
+        picturePending = viewerKeys;
         return true;
     case PLATFORM_EVENT_LOST:
         std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());

@@ -10,6 +10,7 @@ enum PlatformEventType {
     PLATFORM_EVENT_CHAR,   // a typed character; `character` holds its code (27 for Escape)
     PLATFORM_EVENT_SIZE,   // the drawable changed size; `width` and `height` in pixels
     PLATFORM_EVENT_FULLSCREEN_KEY,  // the user asked for the other of fullscreen and window
+    PLATFORM_EVENT_PICTURE_KEY,     // the user asked to save the picture (F12)
     PLATFORM_EVENT_LOST,   // the window system went away; platformGetLastError() says how
 };
 

@@ -115,6 +115,10 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
             out->type = PLATFORM_EVENT_FULLSCREEN_KEY;
             return true;
         }
+        if (in.key.keysym.sym == SDLK_F12 && in.key.repeat == 0) {
+            out->type = PLATFORM_EVENT_PICTURE_KEY;
+            return true;
+        }
         return false;
     }
     case SDL_TEXTINPUT:

@@ -26,7 +26,7 @@
 #include "scene/setup.h"
 #include "tools/camera_poses.h"
 #include "tools/headless_context.h"
-#include "tools/png_writer.h"
+#include "assets/png_writer.h"
 #include "tools/tool_options.h"
 
 namespace {

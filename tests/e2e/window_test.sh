@@ -141,6 +141,45 @@ case "$case_name" in
     xdotool key --window "$wid" Escape
     [ "$(wait_exit)" = 0 ] || fail "Escape did not end the program with 0"
     ;;
+  f12_saves_the_picture)
+    # F12 saves the picture as shown in the pictures folder that
+    # user-dirs.dirs names, prints its path, never writes over a file, and a
+    # folder that cannot take it is one line while the program goes on.
+    mkdir -p "$WORK/home/.config" "$WORK/home/Pictures"
+    echo 'XDG_PICTURES_DIR="$HOME/Pictures"' >"$WORK/home/.config/user-dirs.dirs"
+    export HOME="$WORK/home"
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    focus "$wid"
+    # Paused, the window keeps the picture F12 saves, to compare.
+    xdotool key --window "$wid" space
+    saved() { [ "$(grep -c '\.png$' "$WORK/app.out")" -ge "$1" ]; }
+    xdotool key --window "$wid" F12
+    wait_until --while app_running "$WAIT_SECONDS" saved 1 || fail "F12 printed no path"
+    xdotool key --window "$wid" F12
+    wait_until --while app_running "$WAIT_SECONDS" saved 2 || fail "a second F12 printed no path"
+    first=$(grep '\.png$' "$WORK/app.out" | sed -n 1p)
+    second=$(grep '\.png$' "$WORK/app.out" | sed -n 2p)
+    [[ $first == "$HOME/Pictures/Marivelle "????-??-??" "??-??-??.png ]] || fail "saved as $first"
+    [ "$first" != "$second" ] && [ -s "$first" ] && [ -s "$second" ] || fail "the second picture wrote over the first"
+    screenshot "$wid" "$WORK/shown.png"
+    differ=$(pixels_changed "$first" "$WORK/shown.png")
+    [ "$(/usr/bin/identify -format %wx%h "$first")" = 800x600 ] || fail "the picture is not 800x600"
+    [ "$differ" -le 100 ] || fail "the saved picture differs from the window in $differ pixels"
+    xdotool key --window "$wid" Escape
+    [ "$(wait_exit)" = 0 ] || fail "Escape did not end the program with 0"
+    XDG_PICTURES_DIR=/dev/null/nowhere start_app
+    wid=$(wait_window Marivelle) || fail "no second window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the second window shows no lit picture"
+    focus "$wid"
+    xdotool key --window "$wid" F12
+    refused() { grep -q '^Marivelle: cannot save the picture in /dev/null/nowhere: ' "$WORK/app.err"; }
+    wait_until --while app_running "$WAIT_SECONDS" refused || fail "no line for a folder that cannot take the picture"
+    [ "$(grep -c . "$WORK/app.err")" = 1 ] || fail "more than one line: $(cat "$WORK/app.err")"
+    wait_for_motion "$wid" >/dev/null || fail "the program did not go on after the refusal"
+    echo "saved $first and $second; $differ pixels apart from the window"
+    ;;
   unmapped_and_hidden_sleep)
     # With no window manager, each way a window stops being seen, alone:
     # unmapped, which the X server says, and mapped with the hidden state,

@@ -1,4 +1,4 @@
-#include "tools/png_writer.h"
+#include "assets/png_writer.h"
 
 #include <png.h>
 
