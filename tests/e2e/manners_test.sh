@@ -37,11 +37,15 @@ calls() { grep -c "^$1" "$WORK/screensaver.log"; }
 more_calls() { [ "$(calls "$1")" -gt "$2" ]; }
 
 # Runs the program with ARGS until its picture shows, and ends it with SIGTERM.
+# The window of the one before must be gone first, or it could be taken for
+# this one's.
 run_until_drawn() {
+  no_window() { ! find_window "${WINDOW_NAME:-Marivelle}" >/dev/null; }
+  wait_until "$WAIT_SECONDS" no_window || fail "an earlier window stays"
   start_app_with "$@"
   local wid
   wid=$(wait_window "${WINDOW_NAME:-Marivelle}") || fail "no window ($*)"
-  wait_for_picture "$wid" "$WORK/a.png" 5 || fail "no picture ($*)"
+  wait_for_picture "$wid" "$WORK/a.png" 5 || fail "no picture ($*); the program $(app_running && echo runs || echo "ended with $(wait_exit)")"
   kill -TERM "$APP_PID"
   [ "$(wait_exit)" = 0 ] || fail "the program did not end with 0 ($*)"
 }
@@ -91,6 +95,7 @@ case "$case_name" in
     # player does, and leaving fullscreen lets it go; --no-blank holds it in a
     # window. Every hold names the program and why.
     start_xvfb
+    start_window_manager
     start_screensaver_service
     start_app
     wid=$(wait_window Marivelle) || fail "no window"
@@ -98,11 +103,13 @@ case "$case_name" in
     focus "$wid"
     xdotool key --window "$wid" F11
     wait_until --while app_running "$WAIT_SECONDS" more_calls Inhibit 0 || fail "fullscreen did not hold the screensaver off"
+    app_running || fail "the program ended in fullscreen, status $(wait_exit)"
     grep -q $'^Inhibit\tMarivelle\tShowing the aquarium fullscreen\t' "$WORK/screensaver.log" ||
       fail "the hold does not name the program: $(grep Inhibit "$WORK/screensaver.log")"
     [ "$(calls Inhibit)" = 1 ] || fail "the window held the screensaver off before it went fullscreen"
     xdotool key --window "$wid" F11
     wait_until --while app_running "$WAIT_SECONDS" more_calls UnInhibit 0 || fail "leaving fullscreen kept the hold"
+    app_running || fail "the program ended on leaving fullscreen, status $(wait_exit)"
     xdotool key --window "$wid" Escape
     [ "$(wait_exit)" = 0 ] || fail "Escape did not end the program with 0"
 
