@@ -247,6 +247,18 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_PICTURE_KEY:
         picturePending = viewerKeys;
         return true;
+    case PLATFORM_EVENT_DRAG:
+    case PLATFORM_EVENT_WHEEL:
+        // A screensaver or a wallpaper never reads the mouse.
+        if (viewerKeys && !(tour.flying && !tour.keysHandOver)) {
+            takeCameraFromTour();
+            if (event.type == PLATFORM_EVENT_DRAG) {
+                dragCamera(event.dx, event.dy);
+            } else {
+                wheelCamera(event.dy);
+            }
+        }
+        return true;
     case PLATFORM_EVENT_LOST:
         std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
         exitStatus = kExitLost;

@@ -12,9 +12,11 @@ namespace {
 
 const char kHelp[] =
     "Usage: marivelle [OPTION]...\n"
-    "A real-time 3D aquarium. Fly with W S Q E A D F R and the arrow keys;\n"
-    "Space pauses and resumes; F11 or Alt+Enter switches fullscreen; Escape\n"
-    "quits. In fullscreen the screensaver waits; in a window it runs as usual.\n"
+    "A real-time 3D aquarium. Fly with W S Q E A D F R and the arrow keys, or\n"
+    "drag with a mouse button held to turn and use the wheel to fly. Space\n"
+    "pauses and resumes; F12 saves the picture in the pictures folder; F11 or\n"
+    "Alt+Enter switches fullscreen; Escape quits. In fullscreen the screensaver\n"
+    "waits; in a window it runs as usual.\n"
     "\n"
     "  --fullscreen   start covering the display, at the desktop's resolution\n"
     "  --tour         the camera flies itself around the tank until a flying key\n"

@@ -35,6 +35,13 @@ void updateCamera() {
     if (platformIsKeyPressed(KEY_RIGHT_ARROW)) cameraRoll(turn);
 }
 
+void dragCamera(int dx, int dy) {
+    cameraYaw(-static_cast<float>(dx) * kDragRadiansPerPixel);
+    cameraPitch(static_cast<float>(dy) * kDragRadiansPerPixel);
+}
+
+void wheelCamera(int notches) { moveAlong(cameraForward, static_cast<float>(notches) * kWheelUnitsPerNotch); }
+
 void cameraStrafe(float distance) {
     moveAlong(cross(cameraUp, cameraForward), distance);
 }

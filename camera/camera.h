@@ -34,6 +34,14 @@ constexpr int kFlyingKeys[] = {'W', 'S', 'Q', 'E', 'A', 'D', KEY_UP_ARROW, KEY_D
 // W S (forward/back), Q E (slide left/right), A D (yaw), Up Down (rise/sink),
 // F R (pitch), Left Right (roll). Each key acts on the pose the previous left.
 void updateCamera();
+// The mouse, at rates that feel like the keys: a drag of DX pixels rightwards
+// turns right and DY downwards tips the view down, 0.005 radians a pixel (a
+// 200-pixel drag turns as far as a key held for a second); each wheel notch
+// away from the user flies 1 unit forward, towards the user back.
+constexpr float kDragRadiansPerPixel = 0.005f;
+constexpr float kWheelUnitsPerNotch = 1.0f;
+void dragCamera(int dx, int dy);
+void wheelCamera(int notches);
 // Multiplies the view transform of the camera onto the current GL matrix.
 void applyCameraView();
 // Moves the camera by distance along up x forward (the viewer's left).

@@ -80,3 +80,10 @@ void updateTourOrCamera() {
     tour.flying = false;
     updateCamera();
 }
+
+void takeCameraFromTour() {
+    if (tour.flying && tour.keysHandOver) {
+        tour.flying = false;
+        readAndRestart(cameraClock);
+    }
+}

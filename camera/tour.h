@@ -42,3 +42,6 @@ void startTour(bool keysHandOver);
 // at the tour's pose for the clock's time. A pressed flying key ends the tour
 // where it was and the keys act at once, as updateCamera makes them.
 void updateTourOrCamera();
+// The mouse takes the camera as a flying key does: where keys may end the
+// tour, it ends where it was; otherwise nothing changes.
+void takeCameraFromTour();

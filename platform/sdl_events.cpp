@@ -121,6 +121,21 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         }
         return false;
     }
+    case SDL_MOUSEMOTION:
+        if ((in.motion.state & (SDL_BUTTON_LMASK | SDL_BUTTON_RMASK)) == 0 || sdlWindowIsForeign) {
+            return false;
+        }
+        out->type = PLATFORM_EVENT_DRAG;
+        out->dx = in.motion.xrel;
+        out->dy = in.motion.yrel;
+        return true;
+    case SDL_MOUSEWHEEL:
+        if (in.wheel.y == 0 || sdlWindowIsForeign) {
+            return false;
+        }
+        out->type = PLATFORM_EVENT_WHEEL;
+        out->dy = in.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -in.wheel.y : in.wheel.y;
+        return true;
     case SDL_TEXTINPUT:
         out->type = PLATFORM_EVENT_CHAR;
         out->character = static_cast<unsigned char>(in.text.text[0]);

@@ -146,3 +146,26 @@ TEST(CameraStartUp, FirstUpdateCoversTimeSinceProgramStart) {
 }
 
 } // namespace
+
+TEST_F(CameraTest, TheMouseTurnsAndFliesAsTheKeysDo) {
+    // 200 pixels to the right turn as D held for a second; 200 down tip the
+    // view as F does.
+    hold('D', 1.0);
+    Pose byKeys = camera;
+    camera = Pose{};
+    cameraPosition = {0, 5, 40};
+    dragCamera(200, 0);
+    expectVec(cameraForward, byKeys.forward.x, byKeys.forward.y, byKeys.forward.z);
+    camera = Pose{};
+    hold('F', 1.0);
+    byKeys = camera;
+    camera = Pose{};
+    dragCamera(0, 200);
+    expectVec(cameraForward, byKeys.forward.x, byKeys.forward.y, byKeys.forward.z);
+    expectVec(cameraUp, byKeys.up.x, byKeys.up.y, byKeys.up.z);
+    // Two notches away fly 2 units forward, one towards the user 1 back.
+    camera = Pose{};
+    wheelCamera(2);
+    wheelCamera(-1);
+    expectVec(cameraPosition, 0.0f, 0.0f, -1.0f);
+}

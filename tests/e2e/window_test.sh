@@ -180,6 +180,33 @@ case "$case_name" in
     wait_for_motion "$wid" >/dev/null || fail "the program did not go on after the refusal"
     echo "saved $first and $second; $differ pixels apart from the window"
     ;;
+  mouse_flies_the_camera)
+    # Paused, so only the camera can change the picture: moving the mouse
+    # changes nothing, a drag with a button held turns the view, the wheel
+    # flies it.
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    focus "$wid"
+    xdotool key --window "$wid" space
+    expect_idle_cpu "paused"
+    screenshot "$wid" "$WORK/m0.png"
+    xdotool mousemove --window "$wid" 300 300 mousemove --window "$wid" 500 320
+    sleep 1
+    screenshot "$wid" "$WORK/m1.png"
+    moved=$(pixels_changed "$WORK/m0.png" "$WORK/m1.png")
+    [ "$moved" = 0 ] || fail "moving the mouse with no button held changed $moved pixels"
+    changed_since() { screenshot "$wid" "$WORK/m2.png" 2>/dev/null && picture_changed_from "$1" "$WORK/m2.png"; }
+    for button in 1 3; do
+      xdotool mousemove --window "$wid" 300 300 mousedown "$button" mousemove --window "$wid" 360 330 mouseup "$button"
+      wait_until --while app_running "$WAIT_SECONDS" changed_since "$WORK/m1.png" || fail "a drag with button $button did not turn the view"
+      cp "$WORK/m2.png" "$WORK/m1.png"
+    done
+    xdotool click --repeat 3 4
+    wait_until --while app_running "$WAIT_SECONDS" changed_since "$WORK/m1.png" || fail "the wheel did not fly the camera"
+    xdotool key --window "$wid" Escape
+    [ "$(wait_exit)" = 0 ] || fail "Escape did not end the program with 0"
+    ;;
   unmapped_and_hidden_sleep)
     # With no window manager, each way a window stops being seen, alone:
     # unmapped, which the X server says, and mapped with the hidden state,
