@@ -5,10 +5,12 @@
 // the screensaver mode, which draws into a window another program gives, and
 // the wallpaper, which draws the desktop's background on every monitor.
 #include <cstdio>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <vector>
 #include <string>
+#include <thread>
 
 #include "app/clock.h"
 #include "app/frame_pacer.h"
@@ -16,6 +18,7 @@
 #include "app/offscreen_frame.h"
 #include "app/options.h"
 #include "app/pictures.h"
+#include "app/power_rate.h"
 #include "app/viewport.h"
 #include "assets/shader.h"
 #include "camera/camera.h"
@@ -50,6 +53,11 @@ bool picturePending = false;
 // or while the camera flies.
 bool redrawWanted = false;
 FramePacer pacer;
+// A screensaver's or a wallpaper's frame cap on mains, where the power comes
+// from now, and the cap the pacer has.
+int mainsFps = 0;
+PowerWatch power;
+int pacedFps = -1;
 FrameRateMeter meter;
 
 // Opens the program's window, or in screensaver mode takes the one it is
@@ -203,6 +211,17 @@ void renderOnePaint() {
     }
 }
 
+// In a screensaver or a wallpaper: the frame cap for where the power comes
+// from, applied to the pacer when it changes; 0 while nothing is to be drawn.
+int choosePacedRate() {
+    int fps = choosePowerRate(power, mainsFps, options.batteryFps);
+    if (fps != pacedFps && fps > 0) {
+        startFramePacer(pacer, fps);
+    }
+    pacedFps = fps;
+    return fps;
+}
+
 // True when the keys move the camera now: updates it, as a frame would.
 bool checkCameraFlies() {
     Pose before = camera;
@@ -325,6 +344,7 @@ int main(int argc, char** argv) {
         maxFps = kScreensaverFps;
     }
     startFramePacer(pacer, maxFps);
+    mainsFps = maxFps;
 
     int width = 0;
     int height = 0;
@@ -353,6 +373,12 @@ int main(int argc, char** argv) {
                 redrawWanted = true;
             }
             readAndRestart(cameraClock);
+            continue;
+        }
+        // On battery with --battery-fps 0 nothing is drawn; the power state
+        // and the window system are still looked at a few times a second.
+        if (!viewerKeys && choosePacedRate() == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
             continue;
         }
         redrawWanted = false;

@@ -38,6 +38,10 @@ const char kHelp[] =
     "                 --max-fps says otherwise; it replaces a wallpaper of this\n"
     "                 program that already runs on the display\n"
     "  --stop         with --wallpaper: end the wallpaper that runs and exit\n"
+    "  --battery-fps N\n"
+    "                 with --root, --window-id or --wallpaper: at most N frames\n"
+    "                 a second while the machine runs on battery (0 to 1000; 10\n"
+    "                 without the option; 0 draws nothing until mains returns)\n"
     "  --layer L      with --wallpaper on Wayland: draw on the 'background' layer\n"
     "                 (without the option) or on the 'bottom' one, as KDE Plasma\n"
     "                 needs\n"
@@ -94,6 +98,11 @@ const ValueOption kValueOptions[] = {
      [](const char* value, AppOptions* o) { return readFishCount(value, &o->fish); }},
     {"--speed", "a speed factor", "a speed factor from 0.25 to 4",
      [](const char* value, AppOptions* o) { return readSpeed(value, &o->speed); }},
+    {"--battery-fps", "a number of frames a second", "a frame rate from 0 to 1000",
+     [](const char* value, AppOptions* o) {
+         o->hasBatteryFps = true;
+         return readWholeNumber(value, 0, kMaxFpsLimit, &o->batteryFps);
+     }},
     {"--display", "a monitor number", "a monitor number (0 is the first)",
      [](const char* value, AppOptions* o) { return readWholeNumber(value, 0, 9999, &o->monitor); }},
     {"--layer", "a layer", "'background' or 'bottom'",
@@ -241,6 +250,10 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
     }
     if (options->hasLayer && !options->wallpaper) {
         return refuse(text, "'--layer' places a wallpaper: give it with '--wallpaper'");
+    }
+    if (options->hasBatteryFps && !options->wallpaper && !checkScreensaverMode(*options)) {
+        return refuse(text, "'--battery-fps' paces a screensaver or a wallpaper: give it with '--root', "
+                            "'--window-id' or '--wallpaper'");
     }
     // Only the program's own window is placed, or holds the screensaver off.
     const char* notOwn = options->wallpaper ? "--wallpaper" : options->root ? "--root"

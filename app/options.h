@@ -25,6 +25,8 @@ struct AppOptions {
     bool bottomLayer = false;
     bool noBlank = false;  // --no-blank: hold the screensaver off in a window too
     int monitor = -1;      // --display N: the monitor the window starts on; -1 for any
+    bool hasBatteryFps = false;
+    int batteryFps = 10;   // --battery-fps N: a screensaver's or wallpaper's rate on battery; 0 stops
 };
 
 // True when the program draws into a given window instead of its own.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 struct PlatformEvent;
+enum PlatformPower : int;
 
 struct PlatformBackend {
     bool (*createWindow)(const char* title, int width, int height);
@@ -30,10 +31,14 @@ struct PlatformBackend {
     void (*makeOutputCurrent)(int index);
     void (*presentOutput)(int index);
     bool (*isKeyPressed)(int virtualKey);
+    PlatformPower (*readPower)();
     int64_t (*readCounter)();
     int64_t (*readCounterFrequency)();
     void (*messageBox)(const char* text, const char* caption);
 };
+
+// The power state, read through SDL (sdl_power.cpp) for every desktop backend.
+PlatformPower sdlReadPower();
 
 // SDL2 with its X11 helpers: the window, the screensaver's window, the X11
 // wallpaper.

@@ -16,6 +16,9 @@ void headlessSetCounter(int64_t ticks);
 void headlessAdvanceSeconds(double seconds);
 void headlessUseRealTime(bool on);
 
+// The power state platformReadPower reports (mains until set).
+void headlessSetPower(PlatformPower power);
+
 // Scripted keyboard: a held key reads pressed on every poll; a tapped key
 // reads pressed on its next poll only.
 void headlessSetKey(int virtualKey, bool down);

@@ -121,6 +121,10 @@ void platformPresentOutput(int index);
 // True when the key with this virtual-key code (letters 'A'..'Z', arrows
 // 37..40) is down now or was pressed at any time since its previous poll.
 bool platformIsKeyPressed(int virtualKey);
+// Where the machine draws its power from now, as the system says; a machine
+// with no battery, or one whose state cannot be read, is on mains.
+enum PlatformPower : int { PLATFORM_POWER_MAINS, PLATFORM_POWER_BATTERY };
+PlatformPower platformReadPower();
 // Monotonic high-resolution counter and its ticks per second.
 int64_t platformReadCounter();
 int64_t platformReadCounterFrequency();

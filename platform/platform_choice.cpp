@@ -69,6 +69,7 @@ bool platformIsOutputVisible(int index) { return active->isOutputVisible(index);
 void platformMakeOutputCurrent(int index) { active->makeOutputCurrent(index); }
 void platformPresentOutput(int index) { active->presentOutput(index); }
 bool platformIsKeyPressed(int virtualKey) { return active->isKeyPressed(virtualKey); }
+PlatformPower platformReadPower() { return active->readPower(); }
 int64_t platformReadCounter() { return active->readCounter(); }
 int64_t platformReadCounterFrequency() { return active->readCounterFrequency(); }
 void platformMessageBox(const char* text, const char* caption) { active->messageBox(text, caption); }

@@ -236,6 +236,12 @@ bool platformSetFullscreen(bool on) {
 
 bool platformIsFullscreen() { return fullscreenOn; }
 
+PlatformPower drivenPower = PLATFORM_POWER_MAINS;
+
+void headlessSetPower(PlatformPower power) { drivenPower = power; }
+
+PlatformPower platformReadPower() { return drivenPower; }
+
 // A pbuffer has no screensaver to hold off.
 void platformInhibitScreensaver(bool, const char*) {}
 

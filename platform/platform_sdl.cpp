@@ -285,5 +285,5 @@ const PlatformBackend sdlPlatform = {
     sdlGetDrawableSize, sdlInhibitScreensaver, sdlChooseMonitor, sdlSetFullscreen, sdlIsFullscreen,
     sdlWindowExists,  sdlSwapBuffers,
     sdlGetOutputCount, sdlGetOutputSize, sdlIsOutputVisible, sdlMakeOutputCurrent, sdlPresentOutput,
-    sdlIsKeyPressed,  sdlReadCounter,   sdlReadCounterFrequency, sdlMessageBox,
+    sdlIsKeyPressed,  sdlReadPower, sdlReadCounter,   sdlReadCounterFrequency, sdlMessageBox,
 };

@@ -289,5 +289,5 @@ const PlatformBackend wlPlatform = {
     wlGetDrawableSize, wlInhibitScreensaver, wlChooseMonitor, wlSetFullscreen, wlIsFullscreen,
     wlWindowExists,    wlSwapBuffers,
     wlGetOutputCount,  wlGetOutputSize,  wlIsOutputVisible,  wlMakeOutputCurrent, wlPresentOutput,
-    wlIsKeyPressed,    wlReadCounter,    wlReadCounterFrequency, wlMessageBox,
+    wlIsKeyPressed,    sdlReadPower, wlReadCounter,    wlReadCounterFrequency, wlMessageBox,
 };

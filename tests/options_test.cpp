@@ -175,3 +175,15 @@ TEST(OptionsTest, TheMonitorAndTheScreensaverHoldAreForTheProgramsOwnWindow) {
         EXPECT_EQ(bad.text.find('\n'), bad.text.size() - 1) << bad.text;
     }
 }
+
+TEST(OptionsTest, TheBatteryRateIsForAScreensaverOrAWallpaper) {
+    EXPECT_EQ(read({"--root"}).options.batteryFps, 10);
+    EXPECT_EQ(read({"--wallpaper", "--battery-fps", "0"}).options.batteryFps, 0);
+    EXPECT_EQ(read({"--root", "--battery-fps=1000"}).options.batteryFps, 1000);
+    for (const char* wrong : {"1001", "-1", "x", ""}) {
+        Outcome bad = read({"--root", "--battery-fps", wrong});
+        EXPECT_EQ(bad.result, CommandLine::Wrong) << wrong;
+        EXPECT_NE(bad.text.find("a frame rate from 0 to 1000"), std::string::npos) << bad.text;
+    }
+    EXPECT_EQ(read({"--battery-fps", "5"}).result, CommandLine::Wrong);
+}
