@@ -27,6 +27,7 @@
 #include "platform/platform.h"
 #include "scene/fish.h"
 #include "scene/fps_overlay.h"
+#include "scene/help_box.h"
 #include "scene/frame.h"
 #include "scene/requirements.h"
 #include "scene/setup.h"
@@ -188,6 +189,9 @@ void finishOutput() {
     if (options.fpsOverlay && meter.lastRate > 0.0) {
         drawFpsOverlay(meter.lastRate);
     }
+    if (helpShown) {
+        drawHelpBox();
+    }
     if (picturePending) {
         saveShownPicture();
     }
@@ -251,6 +255,9 @@ bool handleEvent(const PlatformEvent& event) {
             setScenePaused(!isScenePaused());
             restartFrameRateMeter(meter);
         }
+        if ((event.character == 'h' || event.character == 'H') && viewerKeys) {
+            helpShown = !helpShown;
+        }
         return event.character != 27;
     case PLATFORM_EVENT_SIZE:
         // Several outputs each get their viewport as they are drawn.
@@ -265,6 +272,9 @@ bool handleEvent(const PlatformEvent& event) {
         return true;
     case PLATFORM_EVENT_PICTURE_KEY:
         picturePending = viewerKeys;
+        return true;
+    case PLATFORM_EVENT_HELP_KEY:
+        helpShown = viewerKeys && !helpShown;
         return true;
     case PLATFORM_EVENT_DRAG:
     case PLATFORM_EVENT_WHEEL:

@@ -11,6 +11,7 @@ enum PlatformEventType {
     PLATFORM_EVENT_SIZE,   // the drawable changed size; `width` and `height` in pixels
     PLATFORM_EVENT_FULLSCREEN_KEY,  // the user asked for the other of fullscreen and window
     PLATFORM_EVENT_PICTURE_KEY,     // the user asked to save the picture (F12)
+    PLATFORM_EVENT_HELP_KEY,        // the user asked for the help box, or to hide it (F1)
     PLATFORM_EVENT_DRAG,   // the mouse moved with its left or right button held; `dx`, `dy` in pixels
     PLATFORM_EVENT_WHEEL,  // the wheel turned; `dy` notches, positive away from the user
     PLATFORM_EVENT_LOST,   // the window system went away; platformGetLastError() says how

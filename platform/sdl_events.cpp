@@ -115,8 +115,8 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
             out->type = PLATFORM_EVENT_FULLSCREEN_KEY;
             return true;
         }
-        if (in.key.keysym.sym == SDLK_F12 && in.key.repeat == 0) {
-            out->type = PLATFORM_EVENT_PICTURE_KEY;
+        if ((in.key.keysym.sym == SDLK_F12 || in.key.keysym.sym == SDLK_F1) && in.key.repeat == 0) {
+            out->type = in.key.keysym.sym == SDLK_F12 ? PLATFORM_EVENT_PICTURE_KEY : PLATFORM_EVENT_HELP_KEY;
             return true;
         }
         return false;

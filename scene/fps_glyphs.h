@@ -1,6 +1,7 @@
 #pragma once
-// The program's own bitmap font for the frame-rate overlay: 5 x 7 pixels a
-// glyph, enough for a rate such as "59.9 fps".
+// The program's own bitmap font for what is drawn over the picture: 5 x 7
+// pixels a glyph, enough for a rate such as "59.9 fps" and for the help box
+// in capitals.
 #include <cstdint>
 
 constexpr int kGlyphWidth = 5;

@@ -52,16 +52,26 @@ void setBit(Bitmap& bitmap, int x, int y) {
     bitmap.bits[static_cast<size_t>(y) * bitmap.rowBytes + x / 8] |= static_cast<GLubyte>(0x80 >> (x % 8));
 }
 
-// The text's glyphs, each glyph pixel SCALE x SCALE bitmap pixels.
-Bitmap renderText(const std::string& text, const OverlayPlace& p) {
-    Bitmap bitmap = makeBitmap(static_cast<int>(text.size()) * p.advance, kGlyphHeight * p.scale);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const uint8_t* rows = findGlyph(text[i]);
-        for (int y = 0; y < bitmap.height; ++y) {
-            int row = kGlyphHeight - 1 - y / p.scale;  // glyph rows run top first
-            for (int x = 0; x < kGlyphWidth * p.scale; ++x) {
-                if (rows[row] & (0x10 >> (x / p.scale))) {
-                    setBit(bitmap, static_cast<int>(i) * p.advance + x, y);
+// The lines' glyphs, each glyph pixel SCALE x SCALE bitmap pixels, the first
+// line at the top, lines LINEADVANCE pixels apart.
+Bitmap renderLines(const std::vector<std::string>& lines, int scale, int advance, int lineAdvance) {
+    size_t longest = 0;
+    for (const std::string& line : lines) {
+        longest = std::max(longest, line.size());
+    }
+    int count = static_cast<int>(lines.size());
+    Bitmap bitmap = makeBitmap(static_cast<int>(longest) * advance, (count - 1) * lineAdvance + kGlyphHeight * scale);
+    for (int k = 0; k < count; ++k) {
+        int bottom = (count - 1 - k) * lineAdvance;
+        const std::string& text = lines[static_cast<size_t>(k)];
+        for (size_t i = 0; i < text.size(); ++i) {
+            const uint8_t* rows = findGlyph(text[i]);
+            for (int y = 0; y < kGlyphHeight * scale; ++y) {
+                int row = kGlyphHeight - 1 - y / scale;  // glyph rows run top first
+                for (int x = 0; x < kGlyphWidth * scale; ++x) {
+                    if (rows[row] & (0x10 >> (x / scale))) {
+                        setBit(bitmap, static_cast<int>(i) * advance + x, bottom + y);
+                    }
                 }
             }
         }
@@ -103,14 +113,12 @@ OverlayPlace placeFpsOverlay(int width, int height, const std::string& text) {
     return p;
 }
 
-void drawFpsOverlay(double rate) {
+void drawGlyphBox(const GlyphBox& box, const std::vector<std::string>& lines) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    std::string text = formatFrameRate(rate);
-    OverlayPlace p = placeFpsOverlay(viewport[2], viewport[3], text);
-    Bitmap box = makeBitmap(p.width, p.height);
-    std::fill(box.bits.begin(), box.bits.end(), 0xff);
-    Bitmap glyphs = renderText(text, p);
+    Bitmap dark = makeBitmap(box.width, box.height);
+    std::fill(dark.bits.begin(), dark.bits.end(), 0xff);
+    Bitmap glyphs = renderLines(lines, box.scale, (kGlyphWidth + 1) * box.scale, box.lineAdvance);
 
     GLhandleARB program = checkShaderObjectSupport() ? glGetHandleARB(GL_PROGRAM_OBJECT_ARB) : 0;
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -121,11 +129,19 @@ void drawFpsOverlay(double rate) {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    drawBitmapAt(box, kBoxColour, viewport[0] + p.x, viewport[1] + p.y);
-    drawBitmapAt(glyphs, kDigitColour, viewport[0] + p.textX, viewport[1] + p.textY);
+    drawBitmapAt(dark, kBoxColour, viewport[0] + box.x, viewport[1] + box.y);
+    drawBitmapAt(glyphs, kDigitColour, viewport[0] + box.textX, viewport[1] + box.textY);
     glPopClientAttrib();
     glPopAttrib();
     if (checkShaderObjectSupport()) {
         glUseProgramObjectARB(program);
     }
+}
+
+void drawFpsOverlay(double rate) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    std::string text = formatFrameRate(rate);
+    OverlayPlace p = placeFpsOverlay(viewport[2], viewport[3], text);
+    drawGlyphBox({p.x, p.y, p.width, p.height, p.textX, p.textY, p.scale, 0}, {text});
 }

@@ -3,6 +3,7 @@
 // top left corner, drawn with the program's own glyphs, so it needs no font
 // and works wherever the scene draws.
 #include <string>
+#include <vector>
 
 // The text drawn for a rate: one decimal and " fps", e.g. "59.9 fps".
 std::string formatFrameRate(double rate);
@@ -22,3 +23,16 @@ OverlayPlace placeFpsOverlay(int width, int height, const std::string& text);
 // Leaves every piece of GL state as it found it: the attribute groups, the
 // pixel-store state and the current program are saved and restored.
 void drawFpsOverlay(double rate);
+
+// A dark box with lines of glyphs in it, in pixels from the viewport's bottom
+// left corner: the box, the bottom left corner of the lowest line's first
+// glyph, screen pixels per glyph pixel, and from one line's bottom to the next.
+struct GlyphBox {
+    int x, y, width, height;
+    int textX, textY;
+    int scale;
+    int lineAdvance;
+};
+// Draws LINES (the first at the top) light on the dark box, as bitmaps placed
+// with glWindowPos, leaving every piece of GL state as it found it.
+void drawGlyphBox(const GlyphBox& box, const std::vector<std::string>& lines);

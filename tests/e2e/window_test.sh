@@ -119,7 +119,8 @@ case "$case_name" in
     ;;
   space_pauses)
     # Space holds every motion and the program sleeps, the camera still
-    # flies by the keys, and Space again sets everything going.
+    # flies by the keys, F1 and H show and hide the help box, and Space again
+    # sets everything going.
     start_xvfb; start_app
     wid=$(wait_window Marivelle) || fail "no window"
     wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
@@ -135,6 +136,16 @@ case "$case_name" in
     xdotool keydown --window "$wid" w
     wait_until --while app_running --every 0.3 "$WAIT_SECONDS" flown || fail "paused, W did not fly the camera"
     xdotool keyup --window "$wid" w
+    # F1 shows the help box over the held picture, H hides it again.
+    sleep 1
+    screenshot "$wid" "$WORK/p4.png"
+    helped() { screenshot "$wid" "$WORK/p5.png" 2>/dev/null && [ "$(count_dark_centre "$WORK/p5.png")" -ge 80 ]; }
+    count_dark_centre() { "$IM_CONVERT" "$1" -crop 200x100+300+250 +repage -threshold 12% -negate -format "%[fx:int(100*mean)]" info:; }
+    xdotool key --window "$wid" F1
+    wait_until --while app_running "$WAIT_SECONDS" helped || fail "F1 showed no help box"
+    xdotool key --window "$wid" h
+    unhelped() { screenshot "$wid" "$WORK/p6.png" 2>/dev/null && [ "$(pixels_changed "$WORK/p4.png" "$WORK/p6.png")" = 0 ]; }
+    wait_until --while app_running "$WAIT_SECONDS" unhelped || fail "H did not hide the help box"
     xdotool key --window "$wid" space
     wait_for_motion "$wid" >/dev/null || fail "Space again did not set the scene moving"
     echo "paused: $IDLE_CPU % of a core, $IDLE_WAKES wake-ups a second"
