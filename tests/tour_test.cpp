@@ -154,3 +154,18 @@ TEST(TourTest, WithoutHandOverKeysNeverEndIt) {
     EXPECT_NEAR(camera.position.x, expected.position.x, 1e-4f);
     EXPECT_NEAR(camera.position.z, expected.position.z, 1e-4f);
 }
+
+TEST(TourTest, TheMouseHandsTheCameraOverAsAKeyDoesButNotWithoutHandOver) {
+    startTour(true);
+    headlessAdvanceSeconds(3.0);
+    updateTourOrCamera();
+    Pose where = camera;
+    takeCameraFromTour();
+    EXPECT_FALSE(tour.flying);
+    headlessAdvanceSeconds(3.0);
+    updateTourOrCamera();
+    EXPECT_EQ(camera.position.x, where.position.x) << "the tour flew on after the mouse took the camera";
+    startTour(false);
+    takeCameraFromTour();
+    EXPECT_TRUE(tour.flying);
+}
