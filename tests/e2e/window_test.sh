@@ -29,6 +29,17 @@ check_sleeps_while() {
   echo "$what: the picture moved again $took ms after it was shown"
 }
 
+# Starts the program, waits for its picture and pauses it with Space, then
+# expects it to idle; leaves its window in wid.
+start_paused() {
+  start_xvfb; start_app
+  wid=$(wait_window Marivelle) || fail "no window"
+  wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+  focus "$wid"
+  xdotool key --window "$wid" space
+  expect_idle_cpu "paused"
+}
+
 # Shows a window of make_window (ARGS as make_window takes them) and waits
 # until it is mapped; its process id is added to covers.
 covers=()
@@ -121,12 +132,7 @@ case "$case_name" in
     # Space holds every motion and the program sleeps, the camera still
     # flies by the keys, F1 and H show and hide the help box, and Space again
     # sets everything going.
-    start_xvfb; start_app
-    wid=$(wait_window Marivelle) || fail "no window"
-    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
-    focus "$wid"
-    xdotool key --window "$wid" space
-    expect_idle_cpu "paused"
+    start_paused
     screenshot "$wid" "$WORK/p1.png"
     sleep 1
     screenshot "$wid" "$WORK/p2.png"
@@ -195,12 +201,7 @@ case "$case_name" in
     # Paused, so only the camera can change the picture: moving the mouse
     # changes nothing, a drag with a button held turns the view, the wheel
     # flies it.
-    start_xvfb; start_app
-    wid=$(wait_window Marivelle) || fail "no window"
-    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
-    focus "$wid"
-    xdotool key --window "$wid" space
-    expect_idle_cpu "paused"
+    start_paused
     screenshot "$wid" "$WORK/m0.png"
     xdotool mousemove --window "$wid" 300 300 mousemove --window "$wid" 500 320
     sleep 1
