@@ -292,6 +292,9 @@ bool handleEvent(const PlatformEvent& event) {
         std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
         exitStatus = kExitLost;
         return false;
+    case PLATFORM_EVENT_EXPOSE:
+        // Drawn again by the loop, which every event wakes.
+        return true;
     }
     return true;
 }
@@ -400,6 +403,8 @@ int main(int argc, char** argv) {
             renderOnePaint();
         } else {
             restartFrameRateMeter(meter);
+            // Seen again, a paused picture is drawn once more.
+            redrawWanted = true;
             if (platformWaitEvent(&event)) {
                 running = handleEvent(event);
             }

@@ -15,6 +15,7 @@ enum PlatformEventType {
     PLATFORM_EVENT_DRAG,   // the mouse moved with its left or right button held; `dx`, `dy` in pixels
     PLATFORM_EVENT_WHEEL,  // the wheel turned; `dy` notches, positive away from the user
     PLATFORM_EVENT_LOST,   // the window system went away; platformGetLastError() says how
+    PLATFORM_EVENT_EXPOSE, // part of the window was uncovered and shows nothing until drawn again
 };
 
 struct PlatformEvent {

@@ -99,6 +99,10 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
             fillSizeEvent(out);
             return true;
         }
+        if (in.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            out->type = PLATFORM_EVENT_EXPOSE;
+            return true;
+        }
         return false;
     case SDL_KEYDOWN: {
         int key = mapScancodeToVirtualKey(in.key.keysym.scancode);
