@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 #include <string>
@@ -230,11 +231,7 @@ int choosePacedRate() {
 bool checkCameraFlies() {
     Pose before = camera;
     updateTourOrCamera();
-    const Pose& now = camera;
-    return now.position.x != before.position.x || now.position.y != before.position.y ||
-           now.position.z != before.position.z || now.forward.x != before.forward.x ||
-           now.forward.y != before.forward.y || now.forward.z != before.forward.z || now.up.x != before.up.x ||
-           now.up.y != before.up.y || now.up.z != before.up.z;
+    return std::memcmp(&before, &camera, sizeof camera) != 0;
 }
 
 // Destroys the window and its context, and with them the GL objects the
@@ -279,7 +276,7 @@ bool handleEvent(const PlatformEvent& event) {
     case PLATFORM_EVENT_DRAG:
     case PLATFORM_EVENT_WHEEL:
         // A screensaver or a wallpaper never reads the mouse.
-        if (viewerKeys && !(tour.flying && !tour.keysHandOver)) {
+        if (viewerKeys) {
             takeCameraFromTour();
             if (event.type == PLATFORM_EVENT_DRAG) {
                 dragCamera(event.dx, event.dy);
