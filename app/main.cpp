@@ -62,15 +62,15 @@ PowerWatch power;
 int pacedFps = -1;
 FrameRateMeter meter;
 
-// Opens the program's window, or in screensaver mode takes the one it is
-// given. False after printing why not.
+// Opens what MODE draws into: the program's own window, the window a
+// screensaver daemon gives, or the wallpaper's. False after printing why not.
 bool openWindow() {
     bool opened = false;
-    if (options.wallpaper) {
-        opened = platformCreateWallpaper(options.bottomLayer);
-    } else if (!checkScreensaverMode(options)) {
+    switch (options.mode) {
+    case RunMode::Window:
         opened = platformCreateWindow("Marivelle", 800, 600);
-    } else {
+        break;
+    case RunMode::Screensaver: {
         uint64_t id = options.windowId;
         const char* named = std::getenv("XSCREENSAVER_WINDOW");
         if (!options.hasWindowId && named != nullptr && named[0] != '\0' && !readWindowId(named, &id)) {
@@ -78,6 +78,13 @@ bool openWindow() {
             return false;
         }
         opened = platformAttachWindow(id);
+        break;
+    }
+    case RunMode::Wallpaper:
+        opened = platformCreateWallpaper(options.bottomLayer);
+        break;
+    case RunMode::StopWallpaper:
+        break;
     }
     if (!opened) {
         std::fprintf(stderr, "Marivelle: %s\n", platformGetLastError());
@@ -139,8 +146,7 @@ void switchFullscreen(bool on) {
 // fullscreen, as a video player does, or always with --no-blank; a
 // screensaver's window and the wallpaper never do.
 void updateScreensaverHold() {
-    bool own = !checkScreensaverMode(options) && !options.wallpaper;
-    platformInhibitScreensaver(own && (options.noBlank || platformIsFullscreen()),
+    platformInhibitScreensaver(options.mode == RunMode::Window && (options.noBlank || platformIsFullscreen()),
                                options.noBlank ? "Showing the aquarium (--no-blank)"
                                                : "Showing the aquarium fullscreen");
 }
@@ -200,11 +206,13 @@ void finishOutput() {
     reportGlErrors();
 }
 
-void renderOnePaint() {
+// For each output that can be seen, draws the scene's next moment on it, at
+// the pace the frame cap allows. An output whose compositor has not yet
+// asked for the next frame is left out; a moment that reached none is no
+// frame.
+void drawSeenOutputs() {
     waitForFrameSlot(pacer);
     updateTourOrCamera();
-    // An output whose compositor has not yet asked for the next frame is
-    // left out; a moment that reached none is no frame.
     if (drawMoment(finishOutput) == 0) {
         return;
     }
@@ -296,6 +304,75 @@ bool handleEvent(const PlatformEvent& event) {
     return true;
 }
 
+// Takes every event that waits; false once the program should end.
+bool handleWaitingEvents(bool* handled) {
+    PlatformEvent event;
+    *handled = false;
+    while (platformPollEvent(&event)) {
+        *handled = true;
+        redrawWanted = true;
+        if (!handleEvent(event)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Waits for the window system's next news and handles it; CAME says whether
+// any came. False once the program should end.
+bool waitForNews(bool* came) {
+    PlatformEvent event;
+    *came = platformWaitEvent(&event);
+    return !*came || handleEvent(event);
+}
+
+// The event loop: events first; then, like a window whose paint is never
+// validated, a moment on each output that can be seen whenever no event
+// waits. With nothing to draw (nobody can see an output, or the paused
+// picture would not change) it sleeps until the window system has news; the
+// clocks run on, so the first frame after shows the time that passed.
+void runLoop() {
+    while (true) {
+        bool handled = false;
+        if (!handleWaitingEvents(&handled)) {
+            return;
+        }
+        if (handled) {
+            continue;
+        }
+        // Paused, the picture changes only when the camera flies or an event
+        // asks. The time asleep is no flying time.
+        if (isScenePaused() && platformIsWindowVisible() && !redrawWanted && !checkCameraFlies()) {
+            bool came = false;
+            bool going = waitForNews(&came);
+            redrawWanted = redrawWanted || came;
+            readAndRestart(cameraClock);
+            if (!going) {
+                return;
+            }
+            continue;
+        }
+        // On battery with --battery-fps 0 nothing is drawn; the power state
+        // and the window system are still looked at a few times a second.
+        if (!viewerKeys && choosePacedRate() == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            continue;
+        }
+        redrawWanted = false;
+        if (platformIsWindowVisible()) {
+            drawSeenOutputs();
+            continue;
+        }
+        restartFrameRateMeter(meter);
+        // Seen again, a paused picture is drawn once more.
+        redrawWanted = true;
+        bool came = false;
+        if (!waitForNews(&came)) {
+            return;
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -310,7 +387,7 @@ int main(int argc, char** argv) {
     case CommandLine::Run:
         break;
     }
-    if (options.wallpaper && options.stop) {
+    if (options.mode == RunMode::StopWallpaper) {
         return stopWallpaper();
     }
     if (options.monitor >= 0) {
@@ -322,7 +399,7 @@ int main(int argc, char** argv) {
         }
     }
     if (!openWindow()) {
-        return options.wallpaper ? kExitNoWallpaper : kExitFailure;
+        return options.mode == RunMode::Wallpaper ? kExitNoWallpaper : kExitFailure;
     }
     const char* missing = findMissingGlRequirement();
     if (missing != nullptr) {
@@ -330,19 +407,18 @@ int main(int argc, char** argv) {
         closeWindow();
         return kExitFailure;
     }
-    bool screensaver = checkScreensaverMode(options);
-    if ((screensaver || options.wallpaper) && !checkWindowBuffers(screensaver)) {
+    // A screensaver or a wallpaper reads no keys: the tour flies on, at a
+    // screensaver's pace unless --max-fps says otherwise.
+    viewerKeys = options.mode == RunMode::Window;
+    if (!viewerKeys && !checkWindowBuffers(options.mode == RunMode::Screensaver)) {
         closeWindow();
         return kExitFailure;
     }
-    // Neither a screensaver nor a wallpaper reads keys: the tour flies on.
-    bool touring = screensaver || options.wallpaper;
-    viewerKeys = !touring;
     fishCount = options.fish;
     setClockSpeed(options.speed);
     initScene();
-    if (options.tour || touring) {
-        startTour(!touring);
+    if (options.tour || !viewerKeys) {
+        startTour(viewerKeys);
     }
     platformShowWindow();
     if (options.fullscreen) {
@@ -350,7 +426,7 @@ int main(int argc, char** argv) {
     }
     updateScreensaverHold();
     int maxFps = options.maxFps;
-    if (touring && maxFps == 0) {
+    if (!viewerKeys && maxFps == 0) {
         maxFps = kScreensaverFps;
     }
     startFramePacer(pacer, maxFps);
@@ -360,53 +436,8 @@ int main(int argc, char** argv) {
     int height = 0;
     platformGetDrawableSize(&width, &height);
     resizeFrame(width, height);
-    renderOnePaint();
-
-    bool running = true;
-    while (running) {
-        PlatformEvent event;
-        bool handled = false;
-        while (running && platformPollEvent(&event)) {
-            running = handleEvent(event);
-            handled = true;
-            redrawWanted = true;
-        }
-        if (!running || handled) {
-            continue;
-        }
-        // Paused, the picture changes only when the camera flies or an event
-        // asks; otherwise sleep until the window system has news. The time
-        // asleep is no flying time.
-        if (isScenePaused() && platformIsWindowVisible() && !redrawWanted && !checkCameraFlies()) {
-            if (platformWaitEvent(&event)) {
-                running = handleEvent(event);
-                redrawWanted = true;
-            }
-            readAndRestart(cameraClock);
-            continue;
-        }
-        // On battery with --battery-fps 0 nothing is drawn; the power state
-        // and the window system are still looked at a few times a second.
-        if (!viewerKeys && choosePacedRate() == 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-            continue;
-        }
-        redrawWanted = false;
-        // Like a window whose paint is never validated: a frame whenever no
-        // other event waits, unless nobody can see it. Then sleep until the
-        // window system has news; the clocks run on, so the first frame
-        // after shows the time that passed.
-        if (platformIsWindowVisible()) {
-            renderOnePaint();
-        } else {
-            restartFrameRateMeter(meter);
-            // Seen again, a paused picture is drawn once more.
-            redrawWanted = true;
-            if (platformWaitEvent(&event)) {
-                running = handleEvent(event);
-            }
-        }
-    }
+    drawSeenOutputs();
+    runLoop();
     closeWindow();
     return exitStatus;
 }

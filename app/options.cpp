@@ -182,6 +182,10 @@ bool readWindowId(const char* text, uint64_t* id) {
 CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* options, std::string* text) {
     *options = AppOptions{};
     text->clear();
+    // The flags that together make the mode.
+    bool root = false;
+    bool wallpaper = false;
+    bool stop = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string name = arg;
@@ -221,11 +225,11 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
         } else if (name == "--show-fps") {
             options->fpsOverlay = true;
         } else if (name == "--root") {
-            options->root = true;
+            root = true;
         } else if (name == "--wallpaper") {
-            options->wallpaper = true;
+            wallpaper = true;
         } else if (name == "--stop") {
-            options->stop = true;
+            stop = true;
         } else if (name == "--no-blank") {
             options->noBlank = true;
         } else if (valued != nullptr) {
@@ -245,28 +249,33 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             return refuse(text, "unexpected argument '" + arg + "'");
         }
     }
-    if (options->stop && !options->wallpaper) {
+    bool screensaver = root || options->hasWindowId;
+    if (stop && !wallpaper) {
         return refuse(text, "'--stop' ends a wallpaper: give it with '--wallpaper'");
     }
-    if (options->hasLayer && !options->wallpaper) {
+    if (options->hasLayer && !wallpaper) {
         return refuse(text, "'--layer' places a wallpaper: give it with '--wallpaper'");
     }
-    if (options->hasBatteryFps && !options->wallpaper && !checkScreensaverMode(*options)) {
+    if (options->hasBatteryFps && !wallpaper && !screensaver) {
         return refuse(text, "'--battery-fps' paces a screensaver or a wallpaper: give it with '--root', "
                             "'--window-id' or '--wallpaper'");
     }
     // Only the program's own window is placed, or holds the screensaver off.
-    const char* notOwn = options->wallpaper ? "--wallpaper" : options->root ? "--root"
-                                            : options->hasWindowId ? "--window-id" : nullptr;
+    const char* notOwn = wallpaper ? "--wallpaper" : root ? "--root" : options->hasWindowId ? "--window-id" : nullptr;
     const char* ownOnly = options->monitor >= 0 ? "--display" : options->noBlank ? "--no-blank" : nullptr;
     if (notOwn != nullptr && ownOnly != nullptr) {
         return refuse(text, std::string("'") + ownOnly + "' is for the program's own window, not '" + notOwn + "'");
     }
     // The wallpaper makes windows of its own, one per monitor, under all others.
-    const char* clash = options->root ? "--root" : options->hasWindowId ? "--window-id"
-                                                 : options->fullscreen ? "--fullscreen" : nullptr;
-    if (options->wallpaper && clash != nullptr) {
+    const char* clash = root ? "--root" : options->hasWindowId ? "--window-id"
+                                        : options->fullscreen ? "--fullscreen" : nullptr;
+    if (wallpaper && clash != nullptr) {
         return refuse(text, std::string("'--wallpaper' cannot be combined with '") + clash + "'");
+    }
+    if (wallpaper) {
+        options->mode = stop ? RunMode::StopWallpaper : RunMode::Wallpaper;
+    } else if (screensaver) {
+        options->mode = RunMode::Screensaver;
     }
     return CommandLine::Run;
 }

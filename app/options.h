@@ -4,6 +4,14 @@
 #include <cstdint>
 #include <string>
 
+// What the program is started to do; the command line decides it once.
+enum class RunMode {
+    Window,         // a window of its own, flown with the keyboard
+    Screensaver,    // --window-id or --root: draw into a window another program gives
+    Wallpaper,      // --wallpaper: the desktop's background on every monitor
+    StopWallpaper,  // --wallpaper --stop: end the wallpaper that runs, then exit
+};
+
 struct AppOptions {
     bool fullscreen = false;  // --fullscreen: start covering the display
     bool tour = false;        // --tour: the camera flies itself
@@ -12,13 +20,11 @@ struct AppOptions {
     int fish = 50;            // --fish N: the number of fish, 1 to 500
     double speed = 1.0;       // --speed X: every motion X times as fast, 0.25 to 4
     bool fpsOverlay = false;  // --show-fps: draw each second's frame rate in a corner
-    // Screensaver mode: draw into a window another program gives. --window-id
-    // names it; --root names $XSCREENSAVER_WINDOW, or the root window.
-    bool root = false;
+    RunMode mode = RunMode::Window;
+    // In screensaver mode: --window-id names the window; without it (--root)
+    // the window is $XSCREENSAVER_WINDOW's, or the root window.
     bool hasWindowId = false;
     uint64_t windowId = 0;
-    bool wallpaper = false;  // --wallpaper: the desktop's background on every monitor
-    bool stop = false;       // --stop, with --wallpaper: end the one that runs
     // --layer bottom, with --wallpaper: under the desktop's icons on Wayland
     // rather than on the background layer (KDE Plasma hides that one).
     bool hasLayer = false;
@@ -28,9 +34,6 @@ struct AppOptions {
     bool hasBatteryFps = false;
     int batteryFps = 10;   // --battery-fps N: a screensaver's or wallpaper's rate on battery; 0 stops
 };
-
-// True when the program draws into a given window instead of its own.
-inline bool checkScreensaverMode(const AppOptions& options) { return options.root || options.hasWindowId; }
 
 enum class CommandLine {
     Run,    // start with the options read

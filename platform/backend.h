@@ -1,11 +1,12 @@
 #pragma once
-// The seam as a table: each desktop backend fills one, and platform_choice.cpp
+// The seam as a table: each desktop backend fills one, and backend_choice.cpp
 // forwards every function of platform.h to the one chosen at start-up. Only
-// the backends and that file include this.
+// the backends and that file include this. What no window system is part of
+// (the last error, the power state, the counter) is in system/, the same for
+// every backend, and not in the table.
 #include <cstdint>
 
 struct PlatformEvent;
-enum PlatformPower : int;
 
 struct PlatformBackend {
     bool (*createWindow)(const char* title, int width, int height);
@@ -14,7 +15,6 @@ struct PlatformBackend {
     int (*stopWallpaper)();
     void (*showWindow)();
     void (*destroyWindow)();
-    const char* (*getLastError)();
     bool (*pollEvent)(PlatformEvent* event);
     bool (*waitEvent)(PlatformEvent* event);
     bool (*isWindowVisible)();
@@ -31,20 +31,19 @@ struct PlatformBackend {
     void (*makeOutputCurrent)(int index);
     void (*presentOutput)(int index);
     bool (*isKeyPressed)(int virtualKey);
-    PlatformPower (*readPower)();
-    int64_t (*readCounter)();
-    int64_t (*readCounterFrequency)();
     void (*messageBox)(const char* text, const char* caption);
 };
 
-// The power state, read through SDL (sdl_power.cpp) for every desktop backend.
-PlatformPower sdlReadPower();
-
-// SDL2 with its X11 helpers: the window, the screensaver's window, the X11
-// wallpaper.
+// SDL2 (sdl/): the program's own window and a screensaver's given window.
 extern const PlatformBackend sdlPlatform;
-// wayland-client and EGL: the wallpaper on a layer-shell compositor.
+// Xlib and GLX (x11_wallpaper/): the wallpaper on an X display.
+extern const PlatformBackend x11WallpaperPlatform;
+// wayland-client and EGL (wayland/): the wallpaper on a layer-shell compositor.
 extern const PlatformBackend wlPlatform;
+
+// A wallpaper that was told to end, because another started or --stop asked,
+// is given this long to go.
+constexpr int kWallpaperEndSeconds = 30;
 
 // What a look at the Wayland session found, for the wallpaper's choice.
 enum class WaylandProbe {

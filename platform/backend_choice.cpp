@@ -1,35 +1,35 @@
 // The seam's functions for the installed program: each goes to the backend
-// chosen at start-up. Everything runs on SDL but a wallpaper that a Wayland
-// compositor's layer shell can hold, which runs on the Wayland backend.
-#include <cstdio>
+// chosen at start-up. A window of the program's own and a screensaver's
+// window are SDL's; the wallpaper is the Wayland backend's where the
+// compositor's layer shell can hold it, else the X11 one's.
 #include <cstdlib>
 
 #include "platform/backend.h"
 #include "platform/desktop_choice.h"
 #include "platform/platform.h"
+#include "platform/system/counter.h"
+#include "platform/system/last_error.h"
+#include "platform/system/power.h"
 
 namespace {
 
 const PlatformBackend* active = &sdlPlatform;
-// Set when the choice itself failed: no backend holds the reason then.
-const char* choiceError = nullptr;
 
-// Picks the wallpaper's backend; false, with the reason kept, when none can
-// draw it.
+// Picks the wallpaper's backend; false, with the reason recorded, when none
+// can draw it.
 bool chooseForWallpaper() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     WallpaperSystem system = chooseWallpaperSystem(wayland, std::getenv("DISPLAY"), probeWaylandSession);
-    choiceError = nullptr;
     switch (system) {
     case WallpaperSystem::Wayland:
         active = &wlPlatform;
         return true;
     case WallpaperSystem::X11:
-        active = &sdlPlatform;
+        active = &x11WallpaperPlatform;
         return true;
     case WallpaperSystem::LayerShellMissing:
     case WallpaperSystem::None:
-        choiceError = describeMissingWallpaperSystem(system, wayland);
+        setPlatformError("%s", describeMissingWallpaperSystem(system, wayland));
         return false;
     }
     return false;
@@ -52,7 +52,7 @@ int platformStopWallpaper() {
 
 void platformShowWindow() { active->showWindow(); }
 void platformDestroyWindow() { active->destroyWindow(); }
-const char* platformGetLastError() { return choiceError != nullptr ? choiceError : active->getLastError(); }
+const char* platformGetLastError() { return readPlatformError(); }
 bool platformPollEvent(PlatformEvent* event) { return active->pollEvent(event); }
 bool platformWaitEvent(PlatformEvent* event) { return active->waitEvent(event); }
 bool platformIsWindowVisible() { return active->isWindowVisible(); }
@@ -69,7 +69,7 @@ bool platformIsOutputVisible(int index) { return active->isOutputVisible(index);
 void platformMakeOutputCurrent(int index) { active->makeOutputCurrent(index); }
 void platformPresentOutput(int index) { active->presentOutput(index); }
 bool platformIsKeyPressed(int virtualKey) { return active->isKeyPressed(virtualKey); }
-PlatformPower platformReadPower() { return active->readPower(); }
-int64_t platformReadCounter() { return active->readCounter(); }
-int64_t platformReadCounterFrequency() { return active->readCounterFrequency(); }
+PlatformPower platformReadPower() { return readSystemPower(); }
+int64_t platformReadCounter() { return readMonotonicCounter(); }
+int64_t platformReadCounterFrequency() { return kCounterFrequency; }
 void platformMessageBox(const char* text, const char* caption) { active->messageBox(text, caption); }

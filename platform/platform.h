@@ -1,7 +1,11 @@
 #pragma once
-// The window-system seam. The demo links the SDL backend, tests and tools link
-// the headless one; both implement every function here. No backend type leaks
-// through this header, so the scene never knows which one it runs on.
+// The window-system seam. The program links backend_choice.cpp, which sends
+// each call to the backend it chose at start-up: SDL (sdl/) for a window of
+// its own or a screensaver's, Xlib and GLX (x11_wallpaper/) or Wayland
+// (wayland/) for the wallpaper. Tests and tools link the headless twin
+// (headless/) instead. What belongs to no window system (the last error, the
+// counter, the power state) is in system/. No backend type leaks through
+// this header, so the scene never knows which one it runs on.
 #include <cstdint>
 
 enum PlatformEventType {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "camera/camera.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 namespace {
 

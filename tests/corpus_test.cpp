@@ -7,7 +7,7 @@
 
 #include "assets/image.h"
 #include "assets/shader.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "scene/sand.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/desktop_choice.h"
-#include "platform/wl_geometry.h"
+#include "platform/wayland/geometry.h"
 
 namespace {
 

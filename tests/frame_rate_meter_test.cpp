@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frame_pacer.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "camera/camera.h"
 #include "camera/tour.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "scene/bubbles.h"
 #include "scene/caustics.h"
 #include "scene/fish.h"

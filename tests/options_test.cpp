@@ -78,14 +78,13 @@ TEST(OptionsTest, BadInputIsOneLineNamingTheProblemWithAHint) {
 TEST(OptionsTest, ScreensaverWindowIdsInHexOrDecimal) {
     Outcome hex = read({"--window-id", "0x2a00007"});
     ASSERT_EQ(hex.result, CommandLine::Run) << hex.text;
-    EXPECT_TRUE(checkScreensaverMode(hex.options));
+    EXPECT_EQ(hex.options.mode, RunMode::Screensaver);
     EXPECT_EQ(hex.options.windowId, 0x2a00007u);
     EXPECT_EQ(read({"--window-id=44040199"}).options.windowId, 44040199u);
     Outcome root = read({"--root", "--max-fps", "10"});
-    EXPECT_TRUE(root.options.root);
+    EXPECT_EQ(root.options.mode, RunMode::Screensaver);
     EXPECT_FALSE(root.options.hasWindowId);
-    EXPECT_TRUE(checkScreensaverMode(root.options));
-    EXPECT_FALSE(checkScreensaverMode(read({"--tour"}).options));
+    EXPECT_EQ(read({"--tour"}).options.mode, RunMode::Window);
     for (const char* bad : {"0x", "0", "zz", "12abc", "0x1ffffffff", "99999999999", "-1", "0x-1"}) {
         Outcome o = read({"--window-id", bad});
         EXPECT_EQ(o.result, CommandLine::Wrong) << bad;
@@ -120,10 +119,8 @@ TEST(OptionsTest, FishSpeedAndDrawnFrameRate) {
 TEST(OptionsTest, TheWallpaperStandsAloneAndStopGoesWithIt) {
     Outcome wallpaper = read({"--wallpaper", "--fish", "80", "--max-fps", "20", "--tour"});
     ASSERT_EQ(wallpaper.result, CommandLine::Run);
-    EXPECT_TRUE(wallpaper.options.wallpaper);
-    EXPECT_FALSE(wallpaper.options.stop);
-    EXPECT_FALSE(checkScreensaverMode(wallpaper.options));
-    EXPECT_TRUE(read({"--stop", "--wallpaper"}).options.stop);
+    EXPECT_EQ(wallpaper.options.mode, RunMode::Wallpaper);
+    EXPECT_EQ(read({"--stop", "--wallpaper"}).options.mode, RunMode::StopWallpaper);
     const std::vector<std::vector<const char*>> refused = {
         {"--stop"}, {"--wallpaper", "--root"}, {"--window-id", "0x123", "--wallpaper"},
         {"--wallpaper", "--fullscreen"}, {"--wallpaper=1"}, {"--wallpaper", "--stop=now"},

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/power_rate.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 TEST(PowerRate, BatteryRateOnlyForAStateThatLasts) {
     PowerWatch watch;

@@ -3,7 +3,7 @@
 #include "app/viewport.h"
 #include "camera/camera.h"
 #include "platform/gl_api.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "scene/frame.h"
 #include "scene/setup.h"
 #include "scene/tank.h"

@@ -8,7 +8,7 @@
 
 #include "camera/camera.h"
 #include "camera/tour.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "camera/camera.h"
 #include "camera/tour.h"
 #include "platform/gl_api.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "scene/caustics.h"
 #include "scene/frame.h"

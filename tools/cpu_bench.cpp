@@ -6,7 +6,7 @@
 
 #include "assets/image.h"
 #include "camera/camera.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "scene/bubbles.h"
 #include "scene/fish.h"
 #include "scene/scene_state.h"

@@ -12,8 +12,9 @@
 #include <cstring>
 #include <deque>
 
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "platform/system/last_error.h"
 
 namespace {
 
@@ -36,7 +37,6 @@ std::vector<HeadlessPresent>& getPresents() {
     static std::vector<HeadlessPresent> presents;
     return presents;
 }
-char lastError[256] = "";
 bool fullscreenOn = false;
 
 // Counter state is constant-initialised, so clocks started during static
@@ -60,7 +60,7 @@ std::vector<HeadlessMessage>& getShownMessages() {
 }
 
 bool fail(const char* what) {
-    std::snprintf(lastError, sizeof lastError, "%s (EGL error 0x%04x)", what, eglGetError());
+    setPlatformError("%s (EGL error 0x%04x)", what, eglGetError());
     return false;
 }
 
@@ -130,17 +130,17 @@ void headlessSetOutputVisible(int index, bool visible) {
 }
 
 bool platformCreateWallpaper(bool) {
-    std::snprintf(lastError, sizeof lastError, "the wallpaper needs a window system");
+    setPlatformError("the wallpaper needs a window system");
     return false;
 }
 
 int platformStopWallpaper() {
-    std::snprintf(lastError, sizeof lastError, "there is no window system to stop a wallpaper on");
+    setPlatformError("there is no window system to stop a wallpaper on");
     return -1;
 }
 
 bool platformAttachWindow(uint64_t windowId) {
-    std::snprintf(lastError, sizeof lastError, "window 0x%llx cannot be drawn in without a window system",
+    setPlatformError("window 0x%llx cannot be drawn in without a window system",
                   static_cast<unsigned long long>(windowId));
     return false;
 }
@@ -165,7 +165,7 @@ void platformDestroyWindow() {
     context = EGL_NO_CONTEXT;
 }
 
-const char* platformGetLastError() { return lastError; }
+const char* platformGetLastError() { return readPlatformError(); }
 
 bool platformPollEvent(PlatformEvent* event) {
     auto& events = getQueuedEvents();
@@ -227,7 +227,7 @@ void headlessClearPresents() { getPresents().clear(); }
 // The pbuffer has no display to cover; the request is only remembered.
 bool platformSetFullscreen(bool on) {
     if (display == EGL_NO_DISPLAY) {
-        std::snprintf(lastError, sizeof lastError, "there is no window to make fullscreen");
+        setPlatformError("there is no window to make fullscreen");
         return false;
     }
     fullscreenOn = on;

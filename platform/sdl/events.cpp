@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "platform/sdl_backend.h"
-#include "platform/x11_support.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/x11_bridge.h"
+#include "platform/x11/coverage.h"
 
 namespace {
 
@@ -20,9 +21,6 @@ int reportedWidth = -1;
 int reportedHeight = -1;
 Uint64 nextSizeCheck = 0;
 constexpr Uint64 kSizeCheckMilliseconds = 250;
-// The wallpaper hears of every change by event; it wakes now and then all
-// the same, which costs nothing that shows.
-constexpr int kWallpaperWaitMilliseconds = 1000;
 
 // Whether anybody can see the window: a window of our own is wholly covered
 // when the X server last said so, or when the window stack said so as last
@@ -144,10 +142,16 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         out->type = PLATFORM_EVENT_CHAR;
         out->character = static_cast<unsigned char>(in.text.text[0]);
         return true;
-    case SDL_SYSWMEVENT:
-        readX11VisibilityChange(sdlWindow, in, &ownWindowObscured);
-        stackMayHaveChanged = readX11StackChange(sdlWindow, in) || stackMayHaveChanged;
+    case SDL_SYSWMEVENT: {
+        Window xid = 0;
+        Display* display = findSdlX11Window(sdlWindow, &xid);
+        const XEvent* x = readSdlX11Event(in);
+        if (display != nullptr && x != nullptr) {
+            readX11VisibilityChange(xid, *x, &ownWindowObscured);
+            stackMayHaveChanged = noteX11StackEvent(display, *x) || stackMayHaveChanged;
+        }
         return false;
+    }
     default:
         return false;
     }
@@ -176,9 +180,6 @@ void noteReportedSize(int width, int height) {
 }
 
 bool sdlPollEvent(PlatformEvent* event) {
-    if (sdlWallpaperActive) {
-        return takeWallpaperEvent(event, 0);
-    }
     SDL_Event in;
     while (SDL_PollEvent(&in)) {
         if (translateEvent(in, event)) {
@@ -200,7 +201,7 @@ bool sdlPollEvent(PlatformEvent* event) {
     if (!sdlWindowIsForeign) {
         readDrawableSize(&width, &height);
     } else {
-        X11WindowState state = readX11WindowState(sdlWindow);
+        X11WindowState state = readSdlWindowState(sdlWindow);
         if (!state.found) {
             *event = PlatformEvent{};
             event->type = PLATFORM_EVENT_CLOSE;
@@ -225,9 +226,6 @@ bool sdlPollEvent(PlatformEvent* event) {
 }
 
 bool sdlWaitEvent(PlatformEvent* event) {
-    if (sdlWallpaperActive) {
-        return takeWallpaperEvent(event, kWallpaperWaitMilliseconds);
-    }
     if (sdlPollEvent(event)) {
         return true;
     }
@@ -243,21 +241,10 @@ bool sdlWaitEvent(PlatformEvent* event) {
 }
 
 bool sdlWindowExists() {
-    if (sdlWallpaperActive) {
-        return true;
-    }
-    return sdlWindow != nullptr && (!sdlWindowIsForeign || readX11WindowState(sdlWindow).found);
+    return sdlWindow != nullptr && (!sdlWindowIsForeign || readSdlWindowState(sdlWindow).found);
 }
 
 bool sdlIsWindowVisible() {
-    if (sdlWallpaperActive) {
-        for (int i = 0; i < countWallpaperOutputs(); ++i) {
-            if (checkWallpaperOutputVisible(i)) {
-                return true;
-            }
-        }
-        return false;
-    }
     if (sdlWindow == nullptr) {
         return false;
     }
@@ -272,7 +259,7 @@ bool sdlIsWindowVisible() {
         return false;
     }
     if (stackMayHaveChanged) {
-        ownWindowCovered = checkX11StackCovers(sdlWindow);
+        ownWindowCovered = checkSdlWindowCovered(sdlWindow);
         stackMayHaveChanged = false;
     }
     return !ownWindowCovered;

@@ -8,8 +8,9 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "platform/sdl_backend.h"
-#include "platform/x11_support.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/system/last_error.h"
+#include "platform/x11/errors.h"
 
 bool sdlAttachWindow(uint64_t windowId) {
     // SDL would otherwise suspend the screensaver when its video starts,
@@ -28,7 +29,7 @@ bool sdlAttachWindow(uint64_t windowId) {
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::strcmp(driver, "x11") != 0) {
-        setPlainError("drawing into a given window needs an X11 display (DISPLAY is not set or cannot be opened)");
+        setPlatformError("drawing into a given window needs an X11 display (DISPLAY is not set or cannot be opened)");
         SDL_Quit();
         return false;
     }
@@ -38,7 +39,7 @@ bool sdlAttachWindow(uint64_t windowId) {
         std::snprintf(why, sizeof why, "0x%llx is not an X window id", static_cast<unsigned long long>(windowId));
     }
     if (windowId > 0xffffffffu || !resolveX11Window(static_cast<unsigned long>(windowId), &window, why, sizeof why)) {
-        setPlainError(why);
+        setPlatformError("%s", why);
         SDL_Quit();
         return false;
     }

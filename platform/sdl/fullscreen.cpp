@@ -2,8 +2,9 @@
 #include <SDL.h>
 
 #include "platform/platform.h"
-#include "platform/sdl_backend.h"
-#include "platform/x11_support.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/x11_bridge.h"
+#include "platform/system/last_error.h"
 
 namespace {
 
@@ -23,11 +24,11 @@ FullscreenState fullscreen;
 
 bool sdlSetFullscreen(bool on) {
     if (sdlWindow == nullptr) {
-        setPlainError("there is no window to make fullscreen");
+        setPlatformError("there is no window to make fullscreen");
         return false;
     }
     if (sdlWindowIsForeign) {
-        setPlainError("the window belongs to another program, which sets its size");
+        setPlatformError("the window belongs to another program, which sets its size");
         return false;
     }
     if (on == fullscreen.on) {
@@ -40,7 +41,7 @@ bool sdlSetFullscreen(bool on) {
         // none (a bare X server, as a kiosk runs) the request is lost while
         // SDL still reports the screen's size, so the window is moved and
         // sized over its display directly; the server applies that at once.
-        if (checkX11WindowManager(sdlWindow)) {
+        if (checkSdlWindowManager(sdlWindow)) {
             if (SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
                 setSdlError("the window manager's fullscreen request failed");
                 return false;

@@ -2,11 +2,11 @@
 // screensaver held off and the monitor it starts on.
 #include <SDL.h>
 
-#include "platform/sdl_backend.h"
+#include "platform/sdl/sdl_backend.h"
 
 void sdlInhibitScreensaver(bool on, const char* reason) {
     bool holding = SDL_IsScreenSaverEnabled() == SDL_FALSE;
-    if (sdlWindow == nullptr || sdlWindowIsForeign || sdlWallpaperActive || on == holding) {
+    if (sdlWindow == nullptr || sdlWindowIsForeign || on == holding) {
         return;
     }
     // Read when the hold is asked for: the reason the desktop shows for it.

@@ -15,7 +15,6 @@ bool sdlCreateWallpaper(bool bottomLayer);
 int sdlStopWallpaper();
 void sdlShowWindow();
 void sdlDestroyWindow();
-const char* sdlGetLastError();
 bool sdlPollEvent(PlatformEvent* event);
 bool sdlWaitEvent(PlatformEvent* event);
 bool sdlIsWindowVisible();
@@ -36,8 +35,6 @@ bool sdlIsOutputVisible(int index);
 void sdlMakeOutputCurrent(int index);
 void sdlPresentOutput(int index);
 bool sdlIsKeyPressed(int virtualKey);
-int64_t sdlReadCounter();
-int64_t sdlReadCounterFrequency();
 void sdlMessageBox(const char* text, const char* caption);
 
 // The program's one window: set by a successful sdlCreateWindow or
@@ -46,33 +43,12 @@ extern SDL_Window* sdlWindow;
 // True while sdlWindow wraps a window that another program made and owns.
 extern bool sdlWindowIsForeign;
 
-// True while the wallpaper runs (sdl_wallpaper.cpp): then sdlWindow is null
-// and the outputs are the wallpaper's windows, one per monitor.
-extern bool sdlWallpaperActive;
-int countWallpaperOutputs();
-void readWallpaperOutputSize(int index, int* width, int* height);
-bool checkWallpaperOutputVisible(int index);
-void makeWallpaperOutputCurrent(int index);
-void presentWallpaperOutput(int index);
-// Takes the next event the wallpaper has for the program; false when none.
-// WAIT (milliseconds, 0 for none) is how long it may sleep for one.
-bool takeWallpaperEvent(PlatformEvent* event, int wait);
-// Releases the wallpaper's windows, its context and its claim, and SDL.
-void destroyWallpaper();
-
-// From the moment the program begins to close, a SIGTERM or SIGINT that SDL
-// no longer turns into a quit event must not end it with the signal's status
-// instead of its own: a daemon ends its hacks with SIGTERM at any time.
-void ignoreLateSignals();
-
 // The GL attributes every context of the program asks for.
 void setContextAttributes();
 
-// Records the line sdlGetLastError returns: WHAT, then SDL's own error
-// when it has one.
+// Records the platform's last error (system/last_error.h): WHAT, then
+// SDL's own error when it has one.
 void setSdlError(const char* what);
-// Records the line as it is.
-void setPlainError(const char* text);
 
 // Sets up the GL attributes, then makes the window (or wraps FOREIGNWINDOW,
 // an X window id, when it is not 0) and its current context, trapping X

@@ -1,18 +1,19 @@
 // SDL2 backend of the window-system seam: one window with an OpenGL context,
-// the performance counter and message boxes. Events and keys are in
-// sdl_events.cpp, fullscreen in sdl_fullscreen.cpp, drawing into another
-// program's window in sdl_foreign.cpp.
+// and message boxes. Events and keys are in
+// events.cpp, fullscreen in fullscreen.cpp, drawing into another
+// program's window in foreign.cpp.
 #include <SDL.h>
 
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/backend.h"
 #include "platform/platform.h"
-#include "platform/sdl_backend.h"
-#include "platform/x11_support.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/x11_bridge.h"
+#include "platform/system/last_error.h"
+#include "platform/system/quit_signals.h"
 
 SDL_Window* sdlWindow = nullptr;
 bool sdlWindowIsForeign = false;
@@ -20,12 +21,11 @@ bool sdlWindowIsForeign = false;
 namespace {
 
 SDL_GLContext context = nullptr;
-char lastError[512] = "";
 
 // Releases whatever a failed start-up had made. Errors still in flight are
 // drained into the trap before SDL_Quit puts Xlib's default handler back.
 void abandonStartUp() {
-    ignoreLateSignals();
+    ignoreLateQuitSignals();
     if (context != nullptr) {
         SDL_GL_DeleteContext(context);
         context = nullptr;
@@ -34,7 +34,7 @@ void abandonStartUp() {
         SDL_DestroyWindow(sdlWindow);
         sdlWindow = nullptr;
     }
-    drainX11Requests();
+    drainSdlX11Requests();
     SDL_Quit();
     char ignored[8];
     endX11ErrorTrap(nullptr, ignored, sizeof ignored);
@@ -43,10 +43,10 @@ void abandonStartUp() {
 // True, with the failure recorded, when the foreign window that sdlWindow
 // wraps no longer exists on SDL's own connection.
 bool checkForeignWindowGone(unsigned long foreignWindow) {
-    if (readX11WindowState(sdlWindow).found) {
+    if (readSdlWindowState(sdlWindow).found) {
         return false;
     }
-    std::snprintf(lastError, sizeof lastError, "window 0x%lx does not exist or is not a window", foreignWindow);
+    setPlatformError("window 0x%lx does not exist or is not a window", foreignWindow);
     return true;
 }
 
@@ -55,18 +55,11 @@ bool checkForeignWindowGone(unsigned long foreignWindow) {
 void setSdlError(const char* what) {
     const char* detail = SDL_GetError();
     if (detail != nullptr && detail[0] != '\0') {
-        std::snprintf(lastError, sizeof lastError, "%s: %s", what, detail);
+        setPlatformError("%s: %s", what, detail);
     } else {
-        std::snprintf(lastError, sizeof lastError, "%s", what);
+        setPlatformError("%s", what);
     }
 }
-
-void ignoreLateSignals() {
-    std::signal(SIGTERM, SIG_IGN);
-    std::signal(SIGINT, SIG_IGN);
-}
-
-void setPlainError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
 
 bool sdlCreateWindow(const char* title, int width, int height) {
     setOwnWindowHints();
@@ -78,14 +71,14 @@ bool sdlCreateWindow(const char* title, int width, int height) {
     // that nobody can see is a failure to start, not a success.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
-        setPlainError("no display is available (DISPLAY or WAYLAND_DISPLAY is not set or cannot be opened)");
+        setPlatformError("no display is available (DISPLAY or WAYLAND_DISPLAY is not set or cannot be opened)");
         SDL_Quit();
         return false;
     }
     if (!createContextIn(title, width, height, 0)) {
         return false;
     }
-    watchX11Visibility(sdlWindow);
+    watchSdlWindowVisibility(sdlWindow);
     SDL_StartTextInput();
     return true;
 }
@@ -113,7 +106,7 @@ bool createContextIn(const char* title, int width, int height, unsigned long for
     // A display that refuses GLX (indirect rendering over a remote X
     // connection) answers with protocol errors, which Xlib would otherwise
     // turn into an exit of its own.
-    beginX11ErrorTrap();
+    beginSdlX11ErrorTrap();
     char refused[256];
     if (foreignWindow != 0) {
         sdlWindow = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(foreignWindow)));
@@ -141,18 +134,18 @@ bool createContextIn(const char* title, int width, int height, unsigned long for
     if (context != nullptr) {
         SDL_GL_MakeCurrent(sdlWindow, context);
     }
-    if (endX11ErrorTrap(sdlWindow, refused, sizeof refused)) {
-        setPlainError(refused);
+    if (endSdlX11ErrorTrap(sdlWindow, refused, sizeof refused)) {
+        setPlatformError("%s", refused);
         if (foreignWindow != 0) {
             checkForeignWindowGone(foreignWindow);
         }
-        beginX11ErrorTrap();
+        beginSdlX11ErrorTrap();
         abandonStartUp();
         return false;
     }
     if (context == nullptr) {
         setSdlError("cannot create an OpenGL context");
-        beginX11ErrorTrap();
+        beginSdlX11ErrorTrap();
         abandonStartUp();
         return false;
     }
@@ -166,10 +159,6 @@ void sdlShowWindow() {
 }
 
 void sdlDestroyWindow() {
-    if (sdlWallpaperActive) {
-        destroyWallpaper();
-        return;
-    }
     if (context != nullptr) {
         SDL_GL_MakeCurrent(sdlWindow, nullptr);
         SDL_GL_DeleteContext(context);
@@ -183,26 +172,20 @@ void sdlDestroyWindow() {
         forgetFullscreen();
         // A frame drawn into a foreign window just as its owner took it away
         // leaves errors on their way back: they must reach our handler.
-        drainX11Requests();
+        drainSdlX11Requests();
         // A daemon takes its window away and sends SIGTERM in either order.
         // When the window went first, the signal can come once SDL no longer
         // turns it into a quit event; the program is ending already, and
         // must end with its own status, not the signal's.
         if (sdlWindowIsForeign) {
-            ignoreLateSignals();
+            ignoreLateQuitSignals();
         }
         sdlWindowIsForeign = false;
         SDL_Quit();
     }
 }
 
-const char* sdlGetLastError() { return lastError; }
-
 void sdlGetDrawableSize(int* width, int* height) {
-    if (sdlWallpaperActive) {
-        sdlGetOutputSize(0, width, height);
-        return;
-    }
     readDrawableSize(width, height);
     noteReportedSize(*width, *height);
 }
@@ -216,7 +199,7 @@ void readDrawableSize(int* width, int* height) {
     // SDL's own idea of the size can differ from the real drawable: a
     // fullscreen request that no window manager carries out still reports
     // the screen's size, and a foreign window reports none of its changes.
-    X11WindowState state = readX11WindowState(sdlWindow);
+    X11WindowState state = readSdlWindowState(sdlWindow);
     if (state.found) {
         *width = state.width;
         *height = state.height;
@@ -227,48 +210,26 @@ void readDrawableSize(int* width, int* height) {
 
 void sdlSwapBuffers() { sdlPresentOutput(0); }
 
-int sdlGetOutputCount() {
-    if (sdlWallpaperActive) {
-        return countWallpaperOutputs();
-    }
-    return sdlWindow != nullptr ? 1 : 0;
-}
+int sdlGetOutputCount() { return sdlWindow != nullptr ? 1 : 0; }
 
 void sdlGetOutputSize(int index, int* width, int* height) {
     *width = 0;
     *height = 0;
-    if (sdlWallpaperActive) {
-        readWallpaperOutputSize(index, width, height);
-    } else if (index == 0) {
+    if (index == 0) {
         readReportedSize(width, height);
     }
 }
 
-bool sdlIsOutputVisible(int index) {
-    if (sdlWallpaperActive) {
-        return checkWallpaperOutputVisible(index);
-    }
-    return index == 0 && sdlIsWindowVisible();
-}
+bool sdlIsOutputVisible(int index) { return index == 0 && sdlIsWindowVisible(); }
 
 // The one window's context is current from its creation on.
-void sdlMakeOutputCurrent(int index) {
-    if (sdlWallpaperActive) {
-        makeWallpaperOutputCurrent(index);
-    }
-}
+void sdlMakeOutputCurrent(int) {}
 
 void sdlPresentOutput(int index) {
-    if (sdlWallpaperActive) {
-        presentWallpaperOutput(index);
-    } else if (sdlWindow != nullptr && index == 0) {
+    if (sdlWindow != nullptr && index == 0) {
         SDL_GL_SwapWindow(sdlWindow);
     }
 }
-
-int64_t sdlReadCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
-
-int64_t sdlReadCounterFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
 
 void sdlMessageBox(const char* text, const char* caption) {
     const char* title = caption != nullptr ? caption : "Error";
@@ -279,11 +240,22 @@ void sdlMessageBox(const char* text, const char* caption) {
     }
 }
 
+// A window of the program's own draws no wallpaper: that is x11WallpaperPlatform's.
+bool sdlCreateWallpaper(bool) {
+    setPlatformError("the program's own window cannot be a wallpaper");
+    return false;
+}
+
+int sdlStopWallpaper() {
+    setPlatformError("the program's own window cannot stop a wallpaper");
+    return -1;
+}
+
 const PlatformBackend sdlPlatform = {
-    sdlCreateWindow, sdlAttachWindow,   sdlCreateWallpaper, sdlStopWallpaper,    sdlShowWindow,
-    sdlDestroyWindow, sdlGetLastError,  sdlPollEvent,       sdlWaitEvent,        sdlIsWindowVisible,
-    sdlGetDrawableSize, sdlInhibitScreensaver, sdlChooseMonitor, sdlSetFullscreen, sdlIsFullscreen,
-    sdlWindowExists,  sdlSwapBuffers,
-    sdlGetOutputCount, sdlGetOutputSize, sdlIsOutputVisible, sdlMakeOutputCurrent, sdlPresentOutput,
-    sdlIsKeyPressed,  sdlReadPower, sdlReadCounter,   sdlReadCounterFrequency, sdlMessageBox,
+    sdlCreateWindow,     sdlAttachWindow,      sdlCreateWallpaper,    sdlStopWallpaper,
+    sdlShowWindow,       sdlDestroyWindow,     sdlPollEvent,          sdlWaitEvent,
+    sdlIsWindowVisible,  sdlGetDrawableSize,   sdlInhibitScreensaver, sdlChooseMonitor,
+    sdlSetFullscreen,    sdlIsFullscreen,      sdlWindowExists,       sdlSwapBuffers,
+    sdlGetOutputCount,   sdlGetOutputSize,     sdlIsOutputVisible,    sdlMakeOutputCurrent,
+    sdlPresentOutput,    sdlIsKeyPressed,      sdlMessageBox,
 };

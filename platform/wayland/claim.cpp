@@ -3,24 +3,24 @@
 // connects asks it to end, and learns it has when the connection closes,
 // which happens as the process goes. A socket file nobody listens on is what
 // a wallpaper that crashed left behind.
-#include <poll.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/wl_backend.h"
+#include "platform/backend.h"
+#include "platform/system/last_error.h"
+#include "platform/system/wait.h"
+#include "platform/wayland/wayland_backend.h"
 
 namespace {
-
-constexpr int kEndSeconds = 30;
 
 int listening = -1;
 ino_t boundInode = 0;
@@ -33,7 +33,7 @@ bool findAddress(sockaddr_un* address, std::string* path) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const char* display = std::getenv("WAYLAND_DISPLAY");
     if (runtime == nullptr || runtime[0] == '\0') {
-        setWlError("XDG_RUNTIME_DIR is not set: no place for the session's wallpaper socket");
+        setPlatformError("XDG_RUNTIME_DIR is not set: no place for the session's wallpaper socket");
         return false;
     }
     std::string name = display != nullptr && display[0] != '\0' ? display : "wayland-0";
@@ -46,7 +46,7 @@ bool findAddress(sockaddr_un* address, std::string* path) {
     *address = {};
     address->sun_family = AF_UNIX;
     if (path->size() >= sizeof address->sun_path) {
-        setWlError("the wallpaper socket's path in XDG_RUNTIME_DIR is too long");
+        setPlatformError("the wallpaper socket's path in XDG_RUNTIME_DIR is too long");
         return false;
     }
     std::memcpy(address->sun_path, path->c_str(), path->size() + 1);
@@ -63,23 +63,18 @@ int connectRunning(const sockaddr_un& address) {
         close(fd);
         return -1;
     }
+    // Read while waiting for its end: a read must never block.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     return fd;
 }
 
-// Waits until the far end of FD closes; false after kEndSeconds.
+// Waits until the far end of FD closes; false after kWallpaperEndSeconds.
 bool waitForClose(int fd) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kEndSeconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd watched = {fd, POLLIN, 0};
-        if (poll(&watched, 1, 500) > 0) {
-            char byte;
-            ssize_t got = read(fd, &byte, 1);
-            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
-                return true;
-            }
-        }
-    }
-    return false;
+    return waitUntilDone(fd, kWallpaperEndSeconds, [fd] {
+        char byte;
+        ssize_t got = read(fd, &byte, 1);
+        return got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
+    });
 }
 
 } // namespace
@@ -94,7 +89,7 @@ bool claimWlWallpaper() {
         bool ended = waitForClose(running);
         close(running);
         if (!ended) {
-            setWlError("the wallpaper that ran before did not end within %d seconds", kEndSeconds);
+            setPlatformError("the wallpaper that ran before did not end within %d seconds", kWallpaperEndSeconds);
             return false;
         }
     }
@@ -104,7 +99,7 @@ bool claimWlWallpaper() {
     struct stat made;
     if (listening < 0 || bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         listen(listening, 4) != 0 || stat(boundPath.c_str(), &made) != 0) {
-        setWlError("cannot make the wallpaper socket %s: %s", boundPath.c_str(), std::strerror(errno));
+        setPlatformError("cannot make the wallpaper socket %s: %s", boundPath.c_str(), std::strerror(errno));
         releaseWlClaim();
         return false;
     }
@@ -153,7 +148,7 @@ int stopWlWallpaper() {
     bool ended = waitForClose(running);
     close(running);
     if (!ended) {
-        setWlError("the wallpaper did not end within %d seconds", kEndSeconds);
+        setPlatformError("the wallpaper did not end within %d seconds", kWallpaperEndSeconds);
         return -1;
     }
     return 1;

@@ -1,4 +1,4 @@
-#include "platform/wl_geometry.h"
+#include "platform/wayland/geometry.h"
 
 int32_t chooseWlBufferScale(int32_t scale) {
     if (scale < 1) {

@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/wl_backend.h"
-#include "platform/wl_geometry.h"
+#include "platform/system/counter.h"
+#include "platform/system/event_queue.h"
+#include "platform/system/last_error.h"
+#include "platform/wayland/wayland_backend.h"
+#include "platform/wayland/geometry.h"
 
 namespace {
 
@@ -104,10 +107,10 @@ bool applyConfigure(WlOutput* output) {
     if (output->eglWindow != nullptr && output->eglSurface == EGL_NO_SURFACE) {
         output->eglSurface = eglCreatePlatformWindowSurfaceEXT(wlEglDisplay, wlEglConfig, output->eglWindow, nullptr);
         if (output->eglSurface == EGL_NO_SURFACE) {
-            setWlError("EGL refused a surface for an output (error 0x%04x)", eglGetError());
+            setPlatformError("EGL refused a surface for an output (error 0x%04x)", eglGetError());
             // At start-up the refusal is the one line that ends it.
             if (wlRunning) {
-                std::fprintf(stderr, "Marivelle: %s; it stays without the aquarium\n", wlGetLastError());
+                std::fprintf(stderr, "Marivelle: %s; it stays without the aquarium\n", readPlatformError());
             }
         } else {
             // A swap must never wait for a surface that nobody sees; the
@@ -125,15 +128,6 @@ bool applyConfigure(WlOutput* output) {
 
 bool checkHidden(const WlOutput* output, int64_t now) {
     return !output->ready && now - output->presentedAt > kHiddenAfterNanoseconds;
-}
-
-void pushSize(int index) {
-    PlatformEvent event = {};
-    event.type = PLATFORM_EVENT_SIZE;
-    event.output = index;
-    event.width = wlShown[index]->width;
-    event.height = wlShown[index]->height;
-    wlPending.push_back(event);
 }
 
 } // namespace
@@ -158,7 +152,7 @@ void removeWlOutputGlobal(uint32_t name) {
 bool makeWlBackground(WlOutput* output) {
     output->surface = wl_compositor_create_surface(wlCompositor);
     if (output->surface == nullptr) {
-        setWlError("the Wayland compositor would not make a surface");
+        setPlatformError("the Wayland compositor would not make a surface");
         return false;
     }
     // Clicks go through to the desktop.
@@ -233,7 +227,7 @@ void applyWlOutputChanges() {
         bool moved = i >= before.size() || before[i] != wlShown[i];
         bool grew = std::find(resized.begin(), resized.end(), wlShown[i]) != resized.end();
         if (moved || grew || (i == 0 && countChanged)) {
-            pushSize(static_cast<int>(i));
+            queueOutputSize(static_cast<int>(i), wlShown[i]->width, wlShown[i]->height);
         }
     }
     // With one output the program never names it: it must be current.
@@ -243,7 +237,7 @@ void applyWlOutputChanges() {
 }
 
 bool checkWlAnyOutputSeen() {
-    int64_t now = wlReadCounter();
+    int64_t now = readMonotonicCounter();
     for (const WlOutput* output : wlShown) {
         if (!checkHidden(output, now)) {
             return true;
@@ -268,11 +262,11 @@ bool wlIsOutputVisible(int index) {
         return false;
     }
     WlOutput* output = wlShown[index];
-    int64_t deadline = wlReadCounter() + static_cast<int64_t>(kCallbackWaitMilliseconds) * 1000000;
+    int64_t deadline = readMonotonicCounter() + static_cast<int64_t>(kCallbackWaitMilliseconds) * 1000000;
     // The last frame's callback is usually here by the next moment; a short
     // wait for it keeps the frame rate without drawing what nobody shows.
-    while (!output->ready && !output->gone && !checkHidden(output, wlReadCounter())) {
-        int64_t left = (deadline - wlReadCounter()) / 1000000;
+    while (!output->ready && !output->gone && !checkHidden(output, readMonotonicCounter())) {
+        int64_t left = (deadline - readMonotonicCounter()) / 1000000;
         if (left <= 0 || !pumpWlEvents(static_cast<int>(left))) {
             break;
         }
@@ -296,6 +290,6 @@ void wlPresentOutput(int index) {
         wl_callback_add_listener(output->frame, &frameListener, output);
     }
     output->ready = false;
-    output->presentedAt = wlReadCounter();
+    output->presentedAt = readMonotonicCounter();
     eglSwapBuffers(wlEglDisplay, output->eglSurface);
 }

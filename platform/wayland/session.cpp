@@ -1,19 +1,21 @@
 // Wayland backend of the window-system seam: the wallpaper as a layer-shell
 // surface on every output, drawn with EGL. The connection, its globals and
-// the context live here; the outputs are in wl_outputs.cpp, the events in
-// wl_events.cpp, the session's one wallpaper in wl_claim.cpp. Windows,
-// screensaver windows and keys are SDL's: this backend has none of them.
+// the context live here; the outputs are in outputs.cpp, the events in
+// events.cpp, the session's one wallpaper in claim.cpp. It draws only the
+// wallpaper: no window of the program's own, no screensaver window, no keys.
 #include <epoxy/egl.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <string>
 
 #include "platform/backend.h"
-#include "platform/wl_backend.h"
+#include "platform/system/event_queue.h"
+#include "platform/system/last_error.h"
+#include "platform/system/quit_signals.h"
+#include "platform/wayland/wayland_backend.h"
 
 wl_display* wlDisplay = nullptr;
 wl_registry* wlRegistry = nullptr;
@@ -25,12 +27,10 @@ EGLContext wlEglContext = EGL_NO_CONTEXT;
 std::vector<WlOutput*> wlOutputs;
 std::vector<WlOutput*> wlShown;
 uint32_t wlLayer = ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND;
-std::deque<PlatformEvent> wlPending;
 bool wlRunning = false;
 
 namespace {
 
-char lastError[512] = "";
 uint32_t layerShellVersion = 0;
 // Surfaces are made for outputs from the wallpaper's start on; before it the
 // registry's outputs are only bound.
@@ -47,7 +47,7 @@ void noteGlobal(void*, wl_registry* registry, uint32_t name, const char* interfa
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         addWlOutputGlobal(name, version);
         if (drawing && !makeWlBackground(wlOutputs.back())) {
-            std::fprintf(stderr, "Marivelle: %s; that output stays without the aquarium\n", lastError);
+            std::fprintf(stderr, "Marivelle: %s; that output stays without the aquarium\n", readPlatformError());
         }
     }
 }
@@ -97,7 +97,7 @@ void closeConnection() {
         wl_display_disconnect(wlDisplay);
         wlDisplay = nullptr;
     }
-    wlPending.clear();
+    clearQueuedEvents();
 }
 
 // The EGL display, a config with 8-bit colour, 16 depth and 8 stencil bits
@@ -108,17 +108,17 @@ bool startEgl() {
     // client library says EGL 1.5, which Mesa's does not.
     if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_EXT_platform_wayland") &&
         !epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_KHR_platform_wayland")) {
-        setWlError("EGL here cannot draw on Wayland (no EGL_EXT_platform_wayland)");
+        setPlatformError("EGL here cannot draw on Wayland (no EGL_EXT_platform_wayland)");
         return false;
     }
     wlEglDisplay = eglGetPlatformDisplayEXT(EGL_PLATFORM_WAYLAND_EXT, wlDisplay, nullptr);
     if (wlEglDisplay == EGL_NO_DISPLAY || !eglInitialize(wlEglDisplay, nullptr, nullptr)) {
         wlEglDisplay = EGL_NO_DISPLAY;
-        setWlError("EGL cannot draw on this Wayland compositor (error 0x%04x)", eglGetError());
+        setPlatformError("EGL cannot draw on this Wayland compositor (error 0x%04x)", eglGetError());
         return false;
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {
-        setWlError("EGL offers no desktop OpenGL on this Wayland compositor");
+        setPlatformError("EGL offers no desktop OpenGL on this Wayland compositor");
         return false;
     }
     const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_RED_SIZE, 8,
@@ -126,7 +126,7 @@ bool startEgl() {
     EGLConfig configs[64];
     EGLint count = 0;
     if (!eglChooseConfig(wlEglDisplay, wanted, configs, 64, &count) || count < 1) {
-        setWlError("EGL has no config with 8-bit colour, 16 depth and 8 stencil bits for a Wayland surface");
+        setPlatformError("EGL has no config with 8-bit colour, 16 depth and 8 stencil bits for a Wayland surface");
         return false;
     }
     wlEglConfig = configs[0];
@@ -139,14 +139,14 @@ bool startEgl() {
     }
     wlEglContext = eglCreateContext(wlEglDisplay, wlEglConfig, EGL_NO_CONTEXT, nullptr);
     if (wlEglContext == EGL_NO_CONTEXT) {
-        setWlError("EGL cannot create an OpenGL context (error 0x%04x)", eglGetError());
+        setPlatformError("EGL cannot create an OpenGL context (error 0x%04x)", eglGetError());
         return false;
     }
     return true;
 }
 
 bool startDrawing() {
-    if (!claimWlWallpaper() || !startEgl() || !catchWlSignals()) {
+    if (!claimWlWallpaper() || !startEgl() || !catchQuitSignals()) {
         return false;
     }
     drawing = true;
@@ -157,22 +157,22 @@ bool startDrawing() {
     }
     // Each surface's first configure answers its first commit.
     if (wl_display_roundtrip(wlDisplay) < 0) {
-        setWlError("the Wayland compositor closed the connection");
+        setPlatformError("the Wayland compositor closed the connection");
         return false;
     }
-    setWlError("%s", "");
+    setPlatformError("%s", "");
     applyWlOutputChanges();
-    wlPending.clear();
+    clearQueuedEvents();
     if (wlShown.empty()) {
         // An EGL refusal has said why already.
-        if (lastError[0] == '\0') {
-            setWlError(wlOutputs.empty() ? "the Wayland compositor has no output to draw the background on"
+        if (readPlatformError()[0] == '\0') {
+            setPlatformError(wlOutputs.empty() ? "the Wayland compositor has no output to draw the background on"
                                          : "the Wayland compositor gave the background no size on any output");
         }
         return false;
     }
-    if (lastError[0] != '\0') {
-        std::fprintf(stderr, "Marivelle: %s; it stays without the aquarium\n", lastError);
+    if (readPlatformError()[0] != '\0') {
+        std::fprintf(stderr, "Marivelle: %s; it stays without the aquarium\n", readPlatformError());
     }
     wlRunning = true;
     return true;
@@ -181,16 +181,15 @@ bool startDrawing() {
 bool wlCreateWallpaper(bool bottomLayer) {
     wlLayer = bottomLayer ? ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM : ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND;
     if (wlDisplay == nullptr && probeWaylandSession() != WaylandProbe::LayerShell) {
-        setWlError("the Wayland compositor offers no zwlr_layer_shell_v1");
+        setPlatformError("the Wayland compositor offers no zwlr_layer_shell_v1");
         return false;
     }
     if (!startDrawing()) {
-        char kept[512];
-        std::snprintf(kept, sizeof kept, "%s", lastError);
+        std::string kept = readPlatformError();
         releaseWlClaim();
-        releaseWlSignals();
+        ignoreLateQuitSignals();
         closeConnection();
-        setWlError("%s", kept);
+        setPlatformError("%s", kept.c_str());
         return false;
     }
     return true;
@@ -207,13 +206,13 @@ void wlDestroyWindow() {
     }
     // Ended by a signal or a newer wallpaper: a second signal while the
     // surfaces go must not end the program with the signal's status.
-    releaseWlSignals();
+    ignoreLateQuitSignals();
     closeConnection();
     releaseWlClaim();
 }
 
 bool refuseWindow() {
-    setWlError("the Wayland backend draws only the wallpaper");
+    setPlatformError("the Wayland backend draws only the wallpaper");
     return false;
 }
 
@@ -227,7 +226,6 @@ int wlChooseMonitor(int) { return 0; }
 void wlShowWindow() {}
 bool wlIsKeyPressed(int) { return false; }
 bool wlWindowExists() { return wlDisplay != nullptr; }
-int64_t wlReadCounterFrequency() { return 1000000000; }
 
 // A wallpaper has no window to own a box, and may run with no terminal.
 void wlMessageBox(const char* text, const char* caption) {
@@ -239,21 +237,6 @@ void wlGetDrawableSize(int* width, int* height) { wlGetOutputSize(0, width, heig
 void wlSwapBuffers() { wlPresentOutput(0); }
 
 } // namespace
-
-void setWlError(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(lastError, sizeof lastError, format, arguments);
-    va_end(arguments);
-}
-
-const char* wlGetLastError() { return lastError; }
-
-int64_t wlReadCounter() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 
 WaylandProbe probeWaylandSession() {
     closeConnection();
@@ -285,9 +268,9 @@ WaylandProbe probeWaylandSession() {
 
 const PlatformBackend wlPlatform = {
     wlCreateWindow,    wlAttachWindow,   wlCreateWallpaper,  wlStopWallpaper,     wlShowWindow,
-    wlDestroyWindow,   wlGetLastError,   wlPollEvent,        wlWaitEvent,         wlIsWindowVisible,
+    wlDestroyWindow,   wlPollEvent,        wlWaitEvent,         wlIsWindowVisible,
     wlGetDrawableSize, wlInhibitScreensaver, wlChooseMonitor, wlSetFullscreen, wlIsFullscreen,
     wlWindowExists,    wlSwapBuffers,
     wlGetOutputCount,  wlGetOutputSize,  wlIsOutputVisible,  wlMakeOutputCurrent, wlPresentOutput,
-    wlIsKeyPressed,    sdlReadPower, wlReadCounter,    wlReadCounterFrequency, wlMessageBox,
+    wlIsKeyPressed,    wlMessageBox,
 };

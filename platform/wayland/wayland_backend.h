@@ -7,7 +7,6 @@
 #include <wayland-egl.h>
 
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "platform/platform.h"
@@ -59,8 +58,6 @@ extern uint32_t wlLayer;
 // True from the wallpaper's first frame on: a fault with one output is said
 // on standard error then, and that output goes without.
 extern bool wlRunning;
-// Events for the program, in order.
-extern std::deque<PlatformEvent> wlPending;
 
 // The seam's functions that other files of the backend define, each as
 // platform.h describes it; wlPlatform (backend.h) holds them.
@@ -72,12 +69,7 @@ bool wlIsOutputVisible(int index);
 void wlMakeOutputCurrent(int index);
 void wlPresentOutput(int index);
 
-// Records the line wlGetLastError returns.
-void setWlError(const char* format, ...) __attribute__((format(printf, 1, 2)));
-const char* wlGetLastError();
-int64_t wlReadCounter();
-
-// The registry's listener (wl_session.cpp hands it out).
+// The registry's listener (session.cpp hands it out).
 void addWlOutputGlobal(uint32_t name, uint32_t version);
 void removeWlOutputGlobal(uint32_t name);
 // Gives OUTPUT its layer surface once the shell is bound; false after
@@ -93,14 +85,11 @@ void destroyWlOutput(WlOutput* output);
 bool checkWlAnyOutputSeen();
 
 // Reads and dispatches what the compositor sent, waiting at most WAIT
-// milliseconds (-1: until something comes) for it, the signal pipe or the
+// milliseconds (-1: until something comes) for it, the quit signals or the
 // claim socket. False once the connection is lost; the reason is recorded.
 bool pumpWlEvents(int wait);
-// Installs SIGTERM and SIGINT as quit requests read by pumpWlEvents.
-bool catchWlSignals();
-void releaseWlSignals();
 
-// The session's one wallpaper (wl_claim.cpp): a socket in XDG_RUNTIME_DIR
+// The session's one wallpaper (claim.cpp): a socket in XDG_RUNTIME_DIR
 // named after the Wayland display. Claiming asks a running wallpaper to end
 // and waits until it has. False after recording why.
 bool claimWlWallpaper();

@@ -1,11 +1,11 @@
-#include "platform/x11_coverage.h"
+#include "platform/x11/coverage.h"
 
 #include <X11/Xatom.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/x11_support.h"
+#include "platform/x11/errors.h"
 
 namespace {
 

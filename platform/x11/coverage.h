@@ -1,8 +1,8 @@
 #pragma once
 // Whether a window of the program's own can be seen, from the window stack
 // itself: under a compositing manager the X server reports every window as
-// unobscured however covered, so its visibility reports cannot tell. Only the
-// SDL backend includes this.
+// unobscured however covered, so its visibility reports cannot tell. Xlib
+// only, on the connection the caller gives.
 #include <X11/Xlib.h>
 
 // Starts following the window stack of DISPLAY's default root: selects the events that tell when it changes. Safe to call again.

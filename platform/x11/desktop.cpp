@@ -1,34 +1,19 @@
-#include "platform/x11_desktop.h"
+#include "platform/x11/desktop.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 
-#include "platform/x11_support.h"
+#include "platform/x11/errors.h"
 
 namespace {
 
-// A wallpaper that was told to end is given this long to go.
-constexpr int kEndSeconds = 30;
-
 Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
-
-// The display's one-wallpaper claim is a selection named for the screen, as
-// ICCCM's manager selections are: the server drops it with its owner's
-// connection, however the owner ended.
-Atom findClaimAtom(Display* display) {
-    char name[64];
-    std::snprintf(name, sizeof name, "_MARIVELLE_WALLPAPER_S%d", DefaultScreen(display));
-    return atom(display, name);
-}
 
 void setAtoms(Display* display, Window window, const char* property, const char* const* names, int count) {
     Atom values[8];
@@ -64,28 +49,6 @@ void setNames(Display* display, Window window) {
         }
     }
     setCardinal(display, window, "_NET_WM_PID", static_cast<unsigned long>(getpid()));
-}
-
-// True once WINDOW is gone from the display, waiting at most SECONDS.
-bool waitForWindowGone(Display* display, Window window, int seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (true) {
-        XEvent event;
-        if (XCheckTypedWindowEvent(display, window, DestroyNotify, &event)) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return !checkX11WindowExists(display, window);
-        }
-        pollfd connection = {ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, 50);
-    }
-}
-
-// Follows the claim's owner from now on, so its end can be waited for; false
-// when it is already gone.
-bool followOwner(Display* display, Window owner) {
-    return !checkX11RequestsFail(display, owner, [&] { XSelectInput(display, owner, StructureNotifyMask); });
 }
 
 } // namespace
@@ -127,8 +90,7 @@ void watchX11Monitors(Display* display) {
     int eventBase = 0;
     int errorBase = 0;
     if (XRRQueryExtension(display, &eventBase, &errorBase)) {
-        // SDL asks for output changes on the same connection: a second call
-        // replaces the first, so ask for both.
+        // A second call would replace this one: everything at once.
         XRRSelectInput(display, root, RRScreenChangeNotifyMask | RROutputChangeNotifyMask | RRCrtcChangeNotifyMask);
     }
 }
@@ -245,51 +207,4 @@ Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colorma
 void placeX11DesktopWindow(Display* display, Window window, const X11Monitor& monitor) {
     XMoveResizeWindow(display, window, monitor.x, monitor.y, static_cast<unsigned>(monitor.width),
                       static_cast<unsigned>(monitor.height));
-}
-
-bool claimX11Wallpaper(Display* display, Window owner, char* why, size_t size) {
-    Atom claim = findClaimAtom(display);
-    Window previous = XGetSelectionOwner(display, claim);
-    bool waitFor = previous != None && followOwner(display, previous);
-    XSetSelectionOwner(display, claim, owner, CurrentTime);
-    if (XGetSelectionOwner(display, claim) != owner) {
-        std::snprintf(why, size, "cannot claim the display's wallpaper: the X server kept it for another");
-        return false;
-    }
-    if (waitFor && !waitForWindowGone(display, previous, kEndSeconds)) {
-        std::snprintf(why, size, "the wallpaper that ran before did not end within %d seconds", kEndSeconds);
-        return false;
-    }
-    return true;
-}
-
-bool checkX11WallpaperTaken(Display* display, Window owner, const XEvent& event) {
-    return event.type == SelectionClear && event.xselectionclear.window == owner &&
-           event.xselectionclear.selection == findClaimAtom(display);
-}
-
-int stopX11Wallpaper(char* why, size_t size) {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        std::snprintf(why, size, "cannot open the X display (DISPLAY is not set or cannot be opened)");
-        return -1;
-    }
-    Atom claim = findClaimAtom(display);
-    Window running = XGetSelectionOwner(display, claim);
-    int result = 0;
-    if (running != None && followOwner(display, running)) {
-        // Taking the claim is how a wallpaper is told to end, whoever takes it.
-        XSetWindowAttributes attributes = {};
-        attributes.override_redirect = True;
-        Window taker = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, 0, InputOnly,
-                                     CopyFromParent, CWOverrideRedirect, &attributes);
-        XSetSelectionOwner(display, claim, taker, CurrentTime);
-        result = 1;
-        if (!waitForWindowGone(display, running, kEndSeconds)) {
-            std::snprintf(why, size, "the wallpaper did not end within %d seconds", kEndSeconds);
-            result = -1;
-        }
-    }
-    XCloseDisplay(display);
-    return result;
 }

@@ -1,7 +1,6 @@
 #pragma once
-// X11 for the desktop-background windows of the wallpaper: the monitors, the
-// windows' EWMH properties and the display's one wallpaper. Xlib only, on
-// the connection the caller gives (SDL's, but for stopping a wallpaper).
+// X11 for desktop-background windows: the monitors, and the windows' EWMH
+// properties. Xlib only, on the connection the caller gives.
 #include <X11/Xlib.h>
 
 #include <cstddef>
@@ -41,15 +40,3 @@ Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colorma
                             bool override);
 // Moves and resizes the window onto MONITOR.
 void placeX11DesktopWindow(Display* display, Window window, const X11Monitor& monitor);
-
-// Claims the display's one wallpaper for OWNER (a window of ours that lives
-// as long as the wallpaper): a wallpaper that held it is told to end, and is
-// waited for. The claim goes with our connection, so a crash leaves no stale
-// one. False with the cause in WHY.
-bool claimX11Wallpaper(Display* display, Window owner, char* why, size_t size);
-// True when EVENT tells that another took the claim from OWNER.
-bool checkX11WallpaperTaken(Display* display, Window owner, const XEvent& event);
-// Ends the wallpaper that holds the claim on the display in DISPLAY (the
-// environment's when null) and waits until it has: 1 when one ended, 0 when
-// none held it, -1 with the cause in WHY.
-int stopX11Wallpaper(char* why, size_t size);

@@ -1,15 +1,10 @@
-#include "platform/x11_support.h"
+#include "platform/x11/errors.h"
 
-#include <SDL_syswm.h>
+#include <X11/Xatom.h>
 
 #include <cstdio>
-#include <cstring>
 
-#if defined(SDL_VIDEO_DRIVER_X11)
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
-#include "platform/x11_coverage.h"
+#include "platform/x11/coverage.h"
 
 namespace {
 
@@ -21,8 +16,6 @@ bool keptForTheRun = false;
 bool trapped = false;
 unsigned char trappedErrorCode = 0;
 unsigned char trappedRequestCode = 0;
-// SDL's connection, as learnt when a trap began or seen through a window.
-Display* sdlDisplay = nullptr;
 
 // The check that checkRequestsFail runs: an error counts against it only when
 // it answers one of the check's own requests (serial from firstSerial on, on
@@ -52,36 +45,6 @@ int recordX11Error(Display* display, XErrorEvent* event) {
         trappedRequestCode = event->request_code;
     }
     return 0;
-}
-
-Display* findX11Display(SDL_Window* window, Window* xid) {
-    if (window == nullptr) {
-        return nullptr;
-    }
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
-        return nullptr;
-    }
-    if (xid != nullptr) {
-        *xid = info.info.x11.window;
-    }
-    sdlDisplay = info.info.x11.display;
-    return info.info.x11.display;
-}
-
-// SDL 2 hands out its connection only through a window: a plain one, never
-// shown and with no OpenGL visual, asks nothing of GLX.
-void learnSdlDisplay() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (sdlDisplay != nullptr || driver == nullptr || std::strcmp(driver, "x11") != 0) {
-        return;
-    }
-    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
-    if (probe != nullptr) {
-        findX11Display(probe, nullptr);
-        SDL_DestroyWindow(probe);
-    }
 }
 
 // Runs REQUESTS, which concern RESOURCE (0: no one resource), waits for the
@@ -115,7 +78,6 @@ void beginX11ErrorTrap() {
     if (!keptForTheRun) {
         previousHandler = XSetErrorHandler(recordX11Error);
     }
-    learnSdlDisplay();
 }
 
 void keepX11ErrorsTrapped() {
@@ -134,11 +96,10 @@ bool takeX11ErrorSeen() {
     return seen;
 }
 
-bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
+bool endX11ErrorTrap(Display* display, char* why, size_t size) {
     if (!trapping) {
         return false;
     }
-    Display* display = findX11Display(window, nullptr);
     if (display != nullptr) {
         XSync(display, False);
     }
@@ -155,9 +116,9 @@ bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
     if (display == nullptr || !XQueryExtension(display, "GLX", &glxOpcode, &firstEvent, &firstError)) {
         glxOpcode = -1;
     }
-    // Without a window the display is SDL's, which has already gone: an error
-    // of GLX is then the likeliest cause, as creating the window made a
-    // context to learn the driver's extensions.
+    // Without a display to ask, an error of GLX is the likeliest cause: a
+    // library that made a window may have made a context to learn the
+    // driver's extensions.
     if (trappedRequestCode == glxOpcode || (display == nullptr && trappedRequestCode >= 128)) {
         std::snprintf(why, size,
                       "the display refused an OpenGL context (X error %d on GLX request; remote displays "
@@ -170,16 +131,12 @@ bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
     return true;
 }
 
-X11WindowState readX11WindowState(SDL_Window* window) {
+X11WindowState readX11WindowState(Display* display, Window window) {
     X11WindowState state;
-    Window xid = 0;
-    Display* display = findX11Display(window, &xid);
-    if (display == nullptr) {
-        return state;
-    }
     XWindowAttributes attributes;
     Status ok = 0;
-    bool failed = checkRequestsFail(display, xid, [&] { ok = XGetWindowAttributes(display, xid, &attributes); });
+    bool failed =
+        checkRequestsFail(display, window, [&] { ok = XGetWindowAttributes(display, window, &attributes); });
     if (ok == 0 || failed) {
         return state;
     }
@@ -190,56 +147,30 @@ X11WindowState readX11WindowState(SDL_Window* window) {
     return state;
 }
 
-void watchX11Visibility(SDL_Window* window) {
-    Window xid = 0;
-    Display* display = findX11Display(window, &xid);
-    if (display == nullptr) {
-        return;
-    }
-    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-    // Added to what SDL selected: a second XSelectInput would replace it.
+void watchX11Visibility(Display* display, Window window) {
+    // Added to what was selected there: a second XSelectInput would replace it.
     XWindowAttributes attributes;
-    if (!checkRequestsFail(display, xid, [&] { XGetWindowAttributes(display, xid, &attributes); })) {
-        XSelectInput(display, xid, attributes.your_event_mask | VisibilityChangeMask);
+    if (!checkRequestsFail(display, window, [&] { XGetWindowAttributes(display, window, &attributes); })) {
+        XSelectInput(display, window, attributes.your_event_mask | VisibilityChangeMask);
     }
     startX11StackWatch(display);
 }
 
-bool readX11VisibilityChange(SDL_Window* window, const SDL_Event& event, bool* obscured) {
-    if (event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr || event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+bool readX11VisibilityChange(Window window, const XEvent& event, bool* obscured) {
+    if (event.type != VisibilityNotify || event.xvisibility.window != window) {
         return false;
     }
-    const XEvent& x = event.syswm.msg->msg.x11.event;
-    Window xid = 0;
-    if (x.type != VisibilityNotify || findX11Display(window, &xid) == nullptr || x.xvisibility.window != xid) {
-        return false;
-    }
-    *obscured = x.xvisibility.state == VisibilityFullyObscured;
+    *obscured = event.xvisibility.state == VisibilityFullyObscured;
     return true;
 }
 
-bool readX11StackChange(SDL_Window* window, const SDL_Event& event) {
-    if (event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr || event.syswm.msg->subsystem != SDL_SYSWM_X11) {
-        return false;
-    }
-    Display* display = findX11Display(window, nullptr);
-    return display != nullptr && noteX11StackEvent(display, event.syswm.msg->msg.x11.event);
-}
-
-bool checkX11StackCovers(SDL_Window* window) {
-    Window xid = 0;
-    Display* display = findX11Display(window, &xid);
-    return display != nullptr && checkX11WindowCovered(display, xid);
-}
-
-void drainX11Requests() {
-    if (sdlDisplay == nullptr) {
+void drainX11Requests(Display* display) {
+    if (display == nullptr) {
         return;
     }
     ErrorHandler previous = XSetErrorHandler(recordX11Error);
-    XSync(sdlDisplay, False);
+    XSync(display, False);
     XSetErrorHandler(previous);
-    sdlDisplay = nullptr;
 }
 
 bool checkX11RequestsFail(Display* display, unsigned long resource, const std::function<void()>& requests) {
@@ -251,11 +182,6 @@ bool checkX11WindowExists(Display* display, Window window) {
     Status ok = 0;
     bool failed = checkRequestsFail(display, window, [&] { ok = XGetWindowAttributes(display, window, &attributes); });
     return ok != 0 && !failed;
-}
-
-bool checkX11WindowManager(SDL_Window* window) {
-    Display* display = findX11Display(window, nullptr);
-    return display == nullptr || checkX11WindowManagerRuns(display);
 }
 
 bool checkX11WindowManagerRuns(Display* display) {
@@ -317,26 +243,3 @@ bool resolveX11Window(unsigned long id, unsigned long* resolved, char* why, size
     *resolved = static_cast<unsigned long>(window);
     return true;
 }
-
-#else
-
-void keepX11ErrorsTrapped() {}
-bool takeX11ErrorSeen() { return false; }
-bool resolveX11Window(unsigned long id, unsigned long*, char* why, size_t size) {
-    std::snprintf(why, size, "drawing into window 0x%lx needs an X11 display", id);
-    return false;
-}
-void beginX11ErrorTrap() {}
-bool endX11ErrorTrap(SDL_Window*, char*, size_t) { return false; }
-X11WindowState readX11WindowState(SDL_Window*) { return X11WindowState{}; }
-void watchX11Visibility(SDL_Window*) {}
-bool readX11VisibilityChange(SDL_Window*, const SDL_Event&, bool*) { return false; }
-bool readX11StackChange(SDL_Window*, const SDL_Event&) { return false; }
-bool checkX11StackCovers(SDL_Window*) { return false; }
-void drainX11Requests() {}
-bool checkX11WindowManager(SDL_Window*) { return true; }
-bool checkX11RequestsFail(Display*, unsigned long, const std::function<void()>&) { return true; }
-bool checkX11WindowExists(Display*, Window) { return false; }
-bool checkX11WindowManagerRuns(Display*) { return false; }
-
-#endif

@@ -1,61 +1,48 @@
 #pragma once
-// X11 services the SDL backend needs where SDL 2 falls short. SDL loads the
-// same libX11 the program links, so these talk to SDL's own connection. Each
-// gives a neutral answer when the video driver is not X11.
-#include <SDL.h>
-
+// X11 services where a library between the program and the server falls
+// short: the error trap, checks of requests that may fail, and what the
+// server says of a window. Xlib only, on the connection the caller gives.
 #include <X11/Xlib.h>
 
 #include <cstddef>
 #include <functional>
 
 // Records X protocol errors from now on instead of letting Xlib's default
-// handler end the process, and learns SDL's connection so that
-// drainX11Requests can reach it before any window of ours exists.
-// Process-wide; pair with endX11ErrorTrap. Call after SDL_Init.
+// handler end the process. Process-wide; pair with endX11ErrorTrap.
 void beginX11ErrorTrap();
 // From now on, for the rest of the run, X errors are recorded and never end
 // the process: for a window another program owns, which may vanish under us.
 void keepX11ErrorsTrapped();
 // True when an X error was recorded outside a trap since the previous call.
 bool takeX11ErrorSeen();
-// Waits for the server to answer every request sent so far on the window's
-// connection (when a window is given), restores the previous handler and
-// reports the first error trapped since beginX11ErrorTrap: false when none,
-// else true with a line naming the cause in WHY.
-bool endX11ErrorTrap(SDL_Window* window, char* why, size_t size);
+// Waits for DISPLAY (when not null) to answer every request sent so far,
+// restores the previous handler and reports the first error trapped since
+// beginX11ErrorTrap: false when none, else true with a line naming the cause
+// in WHY. A null DISPLAY is one that has already gone: an error of an
+// extension is then taken for GLX's, the likeliest cause.
+bool endX11ErrorTrap(Display* display, char* why, size_t size);
 // What the X server says of a window now, in one round trip: whether it
 // still exists, and then its size and whether it and every window around it
-// is mapped. Not found when it cannot be asked (not X11).
+// is mapped.
 struct X11WindowState {
     bool found = false;
     int width = 0;
     int height = 0;
     bool viewable = false;
 };
-X11WindowState readX11WindowState(SDL_Window* window);
-// Asks the X server to tell when the window (one of the program's own) comes
-// to be wholly covered or uncovered, and when the window stack changes, and
-// SDL to pass those reports on.
-void watchX11Visibility(SDL_Window* window);
-// True when EVENT is the X server's report that the window came to be wholly
+X11WindowState readX11WindowState(Display* display, Window window);
+// Asks the X server to tell when WINDOW (one of the program's own) comes to
+// be wholly covered or uncovered, and when the window stack changes.
+void watchX11Visibility(Display* display, Window window);
+// True when EVENT is the X server's report that WINDOW came to be wholly
 // covered or uncovered; OBSCURED then says whether it is wholly covered now.
 // Under a compositing manager the server reports every window as uncovered.
-bool readX11VisibilityChange(SDL_Window* window, const SDL_Event& event, bool* obscured);
-// True when EVENT may change which windows cover the window: ask
-// checkX11StackCovers again.
-bool readX11StackChange(SDL_Window* window, const SDL_Event& event);
-// True when the window stack says that opaque windows above the window cover
-// all of it, compositing manager or not.
-bool checkX11StackCovers(SDL_Window* window);
-// Waits, with X errors recorded rather than fatal, for the server to answer
-// every request sent so far on SDL's connection. SDL_Quit puts Xlib's default
-// handler back before it closes the connection, and that handler ends the
-// process on an error still on its way: call this right before SDL_Quit.
-void drainX11Requests();
-// True when an EWMH window manager runs on the window's screen, the kind that
-// honours SDL's desktop-fullscreen request.
-bool checkX11WindowManager(SDL_Window* window);
+bool readX11VisibilityChange(Window window, const XEvent& event, bool* obscured);
+// Waits, with X errors recorded rather than fatal, for DISPLAY to answer
+// every request sent so far. A library that puts Xlib's default handler back
+// before it closes its connection would otherwise end the process on an
+// error still on its way.
+void drainX11Requests(Display* display);
 // Runs REQUESTS on DISPLAY, which concern RESOURCE (0: no one resource),
 // waits for the server to answer them and tells whether any failed; their
 // errors are the check's, any other goes where it would have gone.

@@ -1,216 +1,110 @@
-// SDL backend: the wallpaper. A desktop-background window of the program's
-// own on every monitor (x11_desktop.cpp makes them), each handed to SDL as a
-// foreign window and drawn by one context, as the outputs of the seam.
-#include <SDL.h>
-#include <SDL_syswm.h>
+// X11 wallpaper backend of the window-system seam: a desktop-background
+// window of the program's own on every monitor (x11/desktop.cpp makes
+// them), on a connection of its own, all drawn by one GLX context as the
+// outputs of the seam. The events are in events.cpp, the display's one
+// wallpaper in claim.cpp. It draws only the wallpaper: no window of the
+// program's own, no screensaver window, no keys.
+#include <epoxy/glx.h>
 
-#include <csignal>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
-#include <deque>
-#include <vector>
+#include <string>
 
+#include "platform/backend.h"
 #include "platform/platform.h"
-#include "platform/sdl_backend.h"
-#include "platform/x11_coverage.h"
-#include "platform/x11_desktop.h"
-#include "platform/x11_support.h"
+#include "platform/system/event_queue.h"
+#include "platform/system/last_error.h"
+#include "platform/system/quit_signals.h"
+#include "platform/x11/coverage.h"
+#include "platform/x11/errors.h"
+#include "platform/x11_wallpaper/x11_wallpaper_backend.h"
 
-bool sdlWallpaperActive = false;
+Display* wallpaperDisplay = nullptr;
+std::vector<WallpaperOutput> wallpaperOutputs;
+bool wallpaperKeptDownByUs = false;
+Window wallpaperClaimOwner = 0;
 
 namespace {
 
-struct WallpaperOutput {
-    X11Monitor monitor;
-    Window xid;
-    SDL_Window* window;
-    bool obscured;  // the server said wholly obscured (holds without a compositor)
-    bool covered;   // the window stack says wholly covered
-};
-
-std::vector<WallpaperOutput> outputs;
-Display* display = nullptr;
-Visual* visual = nullptr;
-int depth = 0;
+XVisualInfo* visualInfo = nullptr;
 Colormap colormap = 0;
-// Without a window manager that keeps DESKTOP windows under the others, the
-// windows are override-redirect and lowered whenever something goes below.
-bool keptDownByUs = false;
-// Holds the display's wallpaper claim; lives as long as the wallpaper.
-Window claimOwner = 0;
-SDL_GLContext context = nullptr;
-std::deque<PlatformEvent> pending;
-bool monitorsChanged = false;
-bool stackChanged = false;
+GLXContext context = nullptr;
 
-bool failWith(const char* why) {
-    setPlainError(why);
-    return false;
+// Xlib ends the process when the server goes away; the line that says so is
+// the program's own. Nothing more is sent on the connection, so no exit
+// handler runs.
+int reportDisplayLost(Display*) {
+    std::fprintf(stderr, "Marivelle: the X display closed the connection\n");
+    _exit(1);
 }
 
-bool checkIsOurs(Window window) {
-    for (const WallpaperOutput& output : outputs) {
-        if (output.xid == window) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void keepAtTheBottom() {
-    for (const WallpaperOutput& output : outputs) {
-        XLowerWindow(display, output.xid);
-    }
-}
-
-// Makes the window for MONITOR and hands it to SDL. False after recording why.
+// Makes the window for MONITOR. False after recording why.
 bool addOutput(const X11Monitor& monitor) {
-    Window xid = makeX11DesktopWindow(display, visual, depth, colormap, monitor, keptDownByUs);
-    if (xid == 0) {
-        return failWith("cannot make a window for the desktop's background");
-    }
-    SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(xid)));
-    if (window == nullptr) {
-        XDestroyWindow(display, xid);
-        setSdlError("cannot draw into the desktop's background");
+    Window window = makeX11DesktopWindow(wallpaperDisplay, visualInfo->visual, visualInfo->depth, colormap, monitor,
+                                         wallpaperKeptDownByUs);
+    if (window == 0) {
+        setPlatformError("cannot make a window for the desktop's background");
         return false;
     }
-    outputs.push_back({monitor, xid, window, false, false});
+    wallpaperOutputs.push_back({monitor, window, false, false});
     return true;
 }
 
 void mapOutput(const WallpaperOutput& output) {
-    XMapWindow(display, output.xid);
-    if (keptDownByUs) {
-        XLowerWindow(display, output.xid);
+    XMapWindow(wallpaperDisplay, output.window);
+    if (wallpaperKeptDownByUs) {
+        XLowerWindow(wallpaperDisplay, output.window);
     }
 }
 
 void removeLastOutput() {
-    WallpaperOutput output = outputs.back();
-    outputs.pop_back();
-    if (SDL_GL_GetCurrentWindow() == output.window) {
-        SDL_GL_MakeCurrent(outputs.empty() ? output.window : outputs.front().window,
-                           outputs.empty() ? nullptr : context);
-    }
-    SDL_DestroyWindow(output.window);
-    XDestroyWindow(display, output.xid);
-}
-
-void pushSize(int index) {
-    PlatformEvent event = {};
-    event.type = PLATFORM_EVENT_SIZE;
-    event.output = index;
-    event.width = outputs[index].monitor.width;
-    event.height = outputs[index].monitor.height;
-    pending.push_back(event);
-}
-
-// Follows the monitors as they are now: moves, resizes, adds and removes
-// windows, and tells the program of each output that changed.
-void followMonitors() {
-    std::vector<X11Monitor> monitors = readX11Monitors(display);
-    size_t before = outputs.size();
-    for (size_t i = 0; i < monitors.size() && i < before; ++i) {
-        X11Monitor& known = outputs[i].monitor;
-        const X11Monitor& now = monitors[i];
-        if (known.x != now.x || known.y != now.y || known.width != now.width || known.height != now.height) {
-            known = now;
-            placeX11DesktopWindow(display, outputs[i].xid, now);
-            pushSize(static_cast<int>(i));
+    WallpaperOutput output = wallpaperOutputs.back();
+    wallpaperOutputs.pop_back();
+    // The context stays usable with no window current while a window of it goes.
+    if (context != nullptr && glXGetCurrentDrawable() == output.window) {
+        if (wallpaperOutputs.empty()) {
+            glXMakeCurrent(wallpaperDisplay, None, nullptr);
+        } else {
+            glXMakeCurrent(wallpaperDisplay, wallpaperOutputs.front().window, context);
         }
     }
-    while (outputs.size() > monitors.size()) {
-        removeLastOutput();
-    }
-    for (size_t i = before; i < monitors.size(); ++i) {
-        if (!addOutput(monitors[i])) {
-            std::fprintf(stderr, "Marivelle: %s; monitor %zu stays without the aquarium\n", sdlGetLastError(),
-                         i + 1);
-            break;
-        }
-        mapOutput(outputs.back());
-        pushSize(static_cast<int>(outputs.size() - 1));
-    }
-    if (outputs.size() != before && !outputs.empty()) {
-        pushSize(0);
-    }
-    stackChanged = true;
+    XDestroyWindow(wallpaperDisplay, output.window);
 }
 
-void readCoverage() {
-    for (WallpaperOutput& output : outputs) {
-        output.covered = checkX11WindowCovered(display, output.xid);
-    }
-}
-
-// Reads one raw X event: what it changes is noted, and a QUIT is queued when
-// another took the display's wallpaper over.
-void noteXEvent(const XEvent& x) {
-    if (checkX11WallpaperTaken(display, claimOwner, x)) {
-        PlatformEvent quit = {};
-        quit.type = PLATFORM_EVENT_QUIT;
-        pending.push_back(quit);
-        return;
-    }
-    if (checkX11MonitorEvent(display, x)) {
-        monitorsChanged = true;
-    }
-    if (noteX11StackEvent(display, x)) {
-        stackChanged = true;
-    }
-    if (x.type == VisibilityNotify) {
-        for (WallpaperOutput& output : outputs) {
-            if (output.xid == x.xvisibility.window) {
-                output.obscured = x.xvisibility.state == VisibilityFullyObscured;
-            }
-        }
-    }
-    // A window that went under ours, or ours raised over another: back down.
-    if (keptDownByUs && x.type == ConfigureNotify && x.xconfigure.event == DefaultRootWindow(display)) {
-        bool ours = checkIsOurs(x.xconfigure.window);
-        if ((ours && x.xconfigure.above != None) || (!ours && x.xconfigure.above == None)) {
-            keepAtTheBottom();
-        }
-    }
-    if (keptDownByUs && x.type == MapNotify && x.xmap.event == DefaultRootWindow(display) &&
-        !checkIsOurs(x.xmap.window)) {
-        stackChanged = true;
-    }
-}
-
-void translate(const SDL_Event& in) {
-    if (in.type == SDL_QUIT) {
-        PlatformEvent quit = {};
-        quit.type = PLATFORM_EVENT_QUIT;
-        pending.push_back(quit);
-    } else if (in.type == SDL_SYSWMEVENT && in.syswm.msg != nullptr && in.syswm.msg->subsystem == SDL_SYSWM_X11) {
-        noteXEvent(in.syswm.msg->msg.x11.event);
-    }
-}
-
-// The windows' visual, from a window SDL makes for the context's attributes.
+// The visual every output shares, so that one context draws them all.
 bool findVisual() {
-    setContextAttributes();
-    SDL_Window* probe = SDL_CreateWindow("Marivelle wallpaper", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (probe == nullptr) {
-        setSdlError("cannot find a visual with 16 depth and 8 stencil bits");
+    int errorBase = 0;
+    int eventBase = 0;
+    if (!glXQueryExtension(wallpaperDisplay, &errorBase, &eventBase)) {
+        setPlatformError("cannot find a visual with 16 depth and 8 stencil bits: the X display offers no GLX");
         return false;
     }
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    bool found = false;
-    if (SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11) {
-        display = info.info.x11.display;
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, info.info.x11.window, &attributes) != 0) {
-            visual = attributes.visual;
-            depth = attributes.depth;
-            found = true;
-        }
+    int attributes[] = {GLX_RGBA,        GLX_DOUBLEBUFFER, GLX_RED_SIZE,     8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE,
+                        8,               GLX_DEPTH_SIZE,   16,               GLX_STENCIL_SIZE, 8, None};
+    visualInfo = glXChooseVisual(wallpaperDisplay, DefaultScreen(wallpaperDisplay), attributes);
+    if (visualInfo == nullptr) {
+        setPlatformError("cannot find a visual with 16 depth and 8 stencil bits");
+        return false;
     }
-    SDL_DestroyWindow(probe);
-    return found || failWith("cannot read the visual of the display");
+    return true;
+}
+
+// A context that the display refuses answers with protocol errors, which
+// the trap records; direct rendering is asked for, as a remote display
+// cannot give the version the scene needs.
+bool makeContext() {
+    takeX11ErrorSeen();
+    context = glXCreateContext(wallpaperDisplay, visualInfo, nullptr, True);
+    bool current = context != nullptr &&
+                   glXMakeCurrent(wallpaperDisplay, wallpaperOutputs.front().window, context) == True;
+    XSync(wallpaperDisplay, False);
+    if (!current || takeX11ErrorSeen()) {
+        setPlatformError("cannot create an OpenGL context (remote displays need direct rendering)");
+        return false;
+    }
+    return true;
 }
 
 bool startOnDisplay() {
@@ -219,153 +113,207 @@ bool startOnDisplay() {
     }
     XSetWindowAttributes attributes = {};
     attributes.override_redirect = True;
-    claimOwner = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent,
-                               CWOverrideRedirect, &attributes);
-    char why[256];
-    if (!claimX11Wallpaper(display, claimOwner, why, sizeof why)) {
-        return failWith(why);
+    wallpaperClaimOwner = XCreateWindow(wallpaperDisplay, DefaultRootWindow(wallpaperDisplay), -1, -1, 1, 1, 0, 0, InputOnly,
+                               CopyFromParent, CWOverrideRedirect, &attributes);
+    if (!claimX11Wallpaper(wallpaperDisplay, wallpaperClaimOwner)) {
+        return false;
     }
-    keptDownByUs = !checkX11DesktopWindowsManaged(display);
-    colormap = makeX11Colormap(display, visual);
-    for (const X11Monitor& monitor : readX11Monitors(display)) {
+    wallpaperKeptDownByUs = !checkX11DesktopWindowsManaged(wallpaperDisplay);
+    colormap = makeX11Colormap(wallpaperDisplay, visualInfo->visual);
+    for (const X11Monitor& monitor : readX11Monitors(wallpaperDisplay)) {
         if (!addOutput(monitor)) {
             return false;
         }
     }
-    context = SDL_GL_CreateContext(outputs.front().window);
-    if (context == nullptr || SDL_GL_MakeCurrent(outputs.front().window, context) != 0) {
-        setSdlError("cannot create an OpenGL context");
+    if (!makeContext()) {
         return false;
     }
-    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-    watchX11Monitors(display);
-    startX11StackWatch(display);
-    if (keptDownByUs) {
-        Window root = DefaultRootWindow(display);
+    watchX11Monitors(wallpaperDisplay);
+    startX11StackWatch(wallpaperDisplay);
+    if (wallpaperKeptDownByUs) {
+        Window root = DefaultRootWindow(wallpaperDisplay);
         XWindowAttributes rootAttributes;
-        if (XGetWindowAttributes(display, root, &rootAttributes) != 0) {
-            XSelectInput(display, root, rootAttributes.your_event_mask | SubstructureNotifyMask);
+        if (XGetWindowAttributes(wallpaperDisplay, root, &rootAttributes) != 0) {
+            XSelectInput(wallpaperDisplay, root, rootAttributes.your_event_mask | SubstructureNotifyMask);
         }
     }
-    for (const WallpaperOutput& output : outputs) {
+    for (const WallpaperOutput& output : wallpaperOutputs) {
         mapOutput(output);
     }
-    stackChanged = true;
+    readWallpaperCoverage();
     return true;
 }
 
-} // namespace
+void x11WallpaperDestroyWindow() {
+    if (wallpaperDisplay == nullptr) {
+        return;
+    }
+    // Ended by a signal or a newer wallpaper: a second signal while the
+    // windows go must not end the program with the signal's status.
+    ignoreLateQuitSignals();
+    if (context != nullptr) {
+        glXMakeCurrent(wallpaperDisplay, None, nullptr);
+        glXDestroyContext(wallpaperDisplay, context);
+        context = nullptr;
+    }
+    while (!wallpaperOutputs.empty()) {
+        removeLastOutput();
+    }
+    if (wallpaperClaimOwner != 0) {
+        XDestroyWindow(wallpaperDisplay, wallpaperClaimOwner);
+        wallpaperClaimOwner = 0;
+    }
+    if (colormap != 0) {
+        XFreeColormap(wallpaperDisplay, colormap);
+        colormap = 0;
+    }
+    if (visualInfo != nullptr) {
+        XFree(visualInfo);
+        visualInfo = nullptr;
+    }
+    clearQueuedEvents();
+    forgetWallpaperEvents();
+    drainX11Requests(wallpaperDisplay);
+    XCloseDisplay(wallpaperDisplay);
+    wallpaperDisplay = nullptr;
+}
 
 // The window is under all others already: the layer is Wayland's notion.
-bool sdlCreateWallpaper(bool) {
-    // A wallpaper never holds the screensaver off, and draws only on X11.
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    // Ended with SIGTERM at logout, with SIGINT at a terminal; SDL makes both
-    // a quit event only where they keep their default action.
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        setSdlError("cannot open the X display");
+bool x11WallpaperCreateWallpaper(bool) {
+    wallpaperDisplay = XOpenDisplay(nullptr);
+    if (wallpaperDisplay == nullptr) {
+        setPlatformError("cannot open the X display (DISPLAY is not set or cannot be opened)");
         return false;
     }
-    sdlWallpaperActive = true;
     // Windows of others vanish while their stack is read: from here on an
     // X error is recorded, never the end of the program.
     keepX11ErrorsTrapped();
-    if (!startOnDisplay()) {
-        char kept[512];
-        std::snprintf(kept, sizeof kept, "%s", sdlGetLastError());
-        destroyWallpaper();
-        setPlainError(kept);
+    XSetIOErrorHandler(reportDisplayLost);
+    // Ended with SIGTERM at logout, with SIGINT at a terminal.
+    if (!catchQuitSignals() || !startOnDisplay()) {
+        std::string kept = readPlatformError();
+        x11WallpaperDestroyWindow();
+        setPlatformError("%s", kept.c_str());
         return false;
     }
     return true;
 }
 
-int sdlStopWallpaper() {
-    char why[256];
-    int stopped = stopX11Wallpaper(why, sizeof why);
-    if (stopped < 0) {
-        setPlainError(why);
-    }
-    return stopped;
+int x11WallpaperStopWallpaper() { return stopX11Wallpaper(); }
+
+bool refuseWindow() {
+    setPlatformError("the X11 wallpaper backend draws only the wallpaper");
+    return false;
 }
 
-void destroyWallpaper() {
-    if (context != nullptr) {
-        SDL_GL_MakeCurrent(outputs.empty() ? nullptr : outputs.front().window, nullptr);
-        SDL_GL_DeleteContext(context);
-        context = nullptr;
-    }
-    while (!outputs.empty()) {
-        removeLastOutput();
-    }
-    if (display != nullptr && claimOwner != 0) {
-        XDestroyWindow(display, claimOwner);
-    }
-    claimOwner = 0;
-    if (display != nullptr && colormap != 0) {
-        XFreeColormap(display, colormap);
-    }
-    colormap = 0;
-    pending.clear();
-    drainX11Requests();
-    display = nullptr;
-    sdlWallpaperActive = false;
-    ignoreLateSignals();
-    SDL_Quit();
+bool x11WallpaperCreateWindow(const char*, int, int) { return refuseWindow(); }
+bool x11WallpaperAttachWindow(uint64_t) { return refuseWindow(); }
+bool x11WallpaperSetFullscreen(bool) { return refuseWindow(); }
+bool x11WallpaperIsFullscreen() { return false; }
+// The wallpaper never holds the screensaver off, and covers every monitor.
+void x11WallpaperInhibitScreensaver(bool, const char*) {}
+int x11WallpaperChooseMonitor(int) { return 0; }
+void x11WallpaperShowWindow() {}
+bool x11WallpaperIsKeyPressed(int) { return false; }
+bool x11WallpaperWindowExists() { return wallpaperDisplay != nullptr; }
+
+// A wallpaper has no window to own a box, and may run with no terminal.
+void x11WallpaperMessageBox(const char* text, const char* caption) {
+    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "Error", text);
 }
 
-bool takeWallpaperEvent(PlatformEvent* event, int wait) {
-    SDL_Event in;
-    while (SDL_PollEvent(&in)) {
-        translate(in);
+int x11WallpaperGetOutputCount() { return static_cast<int>(wallpaperOutputs.size()); }
+
+bool checkOutput(int index) { return index >= 0 && index < x11WallpaperGetOutputCount(); }
+
+void x11WallpaperGetOutputSize(int index, int* width, int* height) {
+    *width = 0;
+    *height = 0;
+    if (checkOutput(index)) {
+        *width = wallpaperOutputs[index].monitor.width;
+        *height = wallpaperOutputs[index].monitor.height;
     }
-    if (pending.empty() && !monitorsChanged && !stackChanged && wait > 0 && SDL_WaitEventTimeout(&in, wait)) {
-        translate(in);
-        while (SDL_PollEvent(&in)) {
-            translate(in);
+}
+
+bool x11WallpaperIsOutputVisible(int index) {
+    return checkOutput(index) && !wallpaperOutputs[index].obscured && !wallpaperOutputs[index].covered;
+}
+
+void x11WallpaperMakeOutputCurrent(int index) {
+    if (checkOutput(index) && context != nullptr) {
+        glXMakeCurrent(wallpaperDisplay, wallpaperOutputs[index].window, context);
+    }
+}
+
+void x11WallpaperPresentOutput(int index) {
+    if (checkOutput(index)) {
+        glXSwapBuffers(wallpaperDisplay, wallpaperOutputs[index].window);
+    }
+}
+
+bool x11WallpaperIsWindowVisible() {
+    for (int i = 0; i < x11WallpaperGetOutputCount(); ++i) {
+        if (x11WallpaperIsOutputVisible(i)) {
+            return true;
         }
     }
-    if (monitorsChanged) {
-        monitorsChanged = false;
-        followMonitors();
-    }
-    if (stackChanged) {
-        stackChanged = false;
-        readCoverage();
-    }
-    if (pending.empty()) {
-        return false;
-    }
-    *event = pending.front();
-    pending.pop_front();
-    return true;
+    return false;
 }
 
-int countWallpaperOutputs() { return static_cast<int>(outputs.size()); }
+void x11WallpaperGetDrawableSize(int* width, int* height) { x11WallpaperGetOutputSize(0, width, height); }
+void x11WallpaperSwapBuffers() { x11WallpaperPresentOutput(0); }
 
-void readWallpaperOutputSize(int index, int* width, int* height) {
-    if (index >= 0 && index < countWallpaperOutputs()) {
-        *width = outputs[index].monitor.width;
-        *height = outputs[index].monitor.height;
+} // namespace
+
+void followWallpaperMonitors() {
+    std::vector<X11Monitor> monitors = readX11Monitors(wallpaperDisplay);
+    size_t before = wallpaperOutputs.size();
+    for (size_t i = 0; i < monitors.size() && i < before; ++i) {
+        X11Monitor& known = wallpaperOutputs[i].monitor;
+        const X11Monitor& now = monitors[i];
+        if (known.x != now.x || known.y != now.y || known.width != now.width || known.height != now.height) {
+            known = now;
+            placeX11DesktopWindow(wallpaperDisplay, wallpaperOutputs[i].window, now);
+            queueOutputSize(static_cast<int>(i), now.width, now.height);
+        }
+    }
+    while (wallpaperOutputs.size() > monitors.size()) {
+        removeLastOutput();
+    }
+    for (size_t i = before; i < monitors.size(); ++i) {
+        if (!addOutput(monitors[i])) {
+            std::fprintf(stderr, "Marivelle: %s; monitor %zu stays without the aquarium\n", readPlatformError(),
+                         i + 1);
+            break;
+        }
+        mapOutput(wallpaperOutputs.back());
+        queueOutputSize(static_cast<int>(i), monitors[i].width, monitors[i].height);
+    }
+    if (wallpaperOutputs.size() != before && !wallpaperOutputs.empty()) {
+        queueOutputSize(0, wallpaperOutputs[0].monitor.width, wallpaperOutputs[0].monitor.height);
+    }
+    readWallpaperCoverage();
+}
+
+void readWallpaperCoverage() {
+    for (WallpaperOutput& output : wallpaperOutputs) {
+        output.covered = checkX11WindowCovered(wallpaperDisplay, output.window);
     }
 }
 
-bool checkWallpaperOutputVisible(int index) {
-    return index >= 0 && index < countWallpaperOutputs() && !outputs[index].obscured && !outputs[index].covered;
-}
-
-void makeWallpaperOutputCurrent(int index) {
-    if (index >= 0 && index < countWallpaperOutputs()) {
-        SDL_GL_MakeCurrent(outputs[index].window, context);
+void keepWallpaperAtTheBottom() {
+    for (const WallpaperOutput& output : wallpaperOutputs) {
+        XLowerWindow(wallpaperDisplay, output.window);
     }
 }
 
-void presentWallpaperOutput(int index) {
-    if (index >= 0 && index < countWallpaperOutputs()) {
-        SDL_GL_SwapWindow(outputs[index].window);
-    }
-}
+const PlatformBackend x11WallpaperPlatform = {
+    x11WallpaperCreateWindow,      x11WallpaperAttachWindow,    x11WallpaperCreateWallpaper,
+    x11WallpaperStopWallpaper,     x11WallpaperShowWindow,      x11WallpaperDestroyWindow,
+    x11WallpaperPollEvent,         x11WallpaperWaitEvent,       x11WallpaperIsWindowVisible,
+    x11WallpaperGetDrawableSize,   x11WallpaperInhibitScreensaver, x11WallpaperChooseMonitor,
+    x11WallpaperSetFullscreen,     x11WallpaperIsFullscreen,    x11WallpaperWindowExists,
+    x11WallpaperSwapBuffers,       x11WallpaperGetOutputCount,  x11WallpaperGetOutputSize,
+    x11WallpaperIsOutputVisible,   x11WallpaperMakeOutputCurrent, x11WallpaperPresentOutput,
+    x11WallpaperIsKeyPressed,      x11WallpaperMessageBox,
+};

@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "platform/x11_coverage.h"
+#include "platform/x11/coverage.h"
 
 namespace {
 

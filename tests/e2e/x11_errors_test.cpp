@@ -2,11 +2,9 @@
 // gtest first: Xlib's macros (None, Bool) would break its templates.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
-#include "platform/x11_support.h"
+#include "platform/x11/errors.h"
 
 namespace {
 
@@ -14,30 +12,25 @@ namespace {
 // BadWindow, answered some time after they are sent.
 constexpr Window kNoWindow = 0x1234;
 
-// Opens SDL's display with a hidden window of 64 x 48 on it; errors are
-// trapped for the rest of the run, as in screensaver mode.
-SDL_Window* openWindow(Display** display) {
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        return nullptr;
+// Opens the display with an unmapped window of 64 x 48 on it; errors are
+// trapped for the rest of the run, as in screensaver mode. 0 when the
+// display cannot be opened.
+Window openWindow(Display** display) {
+    *display = XOpenDisplay(nullptr);
+    if (*display == nullptr) {
+        return 0;
     }
-    SDL_Window* window = SDL_CreateWindow("x11", 0, 0, 64, 48, SDL_WINDOW_HIDDEN);
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (window == nullptr || !SDL_GetWindowWMInfo(window, &info)) {
-        return nullptr;
-    }
-    *display = info.info.x11.display;
+    Window window = XCreateSimpleWindow(*display, DefaultRootWindow(*display), 0, 0, 64, 48, 0, 0, 0);
     keepX11ErrorsTrapped();
     return window;
 }
 
 TEST(X11Errors, AnEarlierRequestsErrorIsNotCountedAgainstTheSizeCheck) {
     Display* display = nullptr;
-    SDL_Window* window = openWindow(&display);
-    ASSERT_NE(window, nullptr) << SDL_GetError();
+    Window window = openWindow(&display);
+    ASSERT_NE(window, 0u) << "cannot open the X display";
     XMapWindow(display, kNoWindow);
-    X11WindowState state = readX11WindowState(window);
+    X11WindowState state = readX11WindowState(display, window);
     EXPECT_TRUE(state.found);
     EXPECT_EQ(state.width, 64);
     EXPECT_TRUE(takeX11ErrorSeen());
@@ -45,8 +38,8 @@ TEST(X11Errors, AnEarlierRequestsErrorIsNotCountedAgainstTheSizeCheck) {
 
 TEST(X11Errors, EachFilterKeepsAnotherRequestsErrorOutOfACheck) {
     Display* display = nullptr;
-    SDL_Window* window = openWindow(&display);
-    ASSERT_NE(window, nullptr) << SDL_GetError();
+    Window window = openWindow(&display);
+    ASSERT_NE(window, 0u) << "cannot open the X display";
     Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     takeX11ErrorSeen();

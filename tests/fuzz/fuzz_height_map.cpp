@@ -4,7 +4,7 @@
 // "Batman.raw" is a link to an in-memory file (memfd) of this process, so rewriting it a megabyte at a
 // time costs no disk traffic; the reader still opens it by name through the working directory.
 
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "scene/sand.h"
 #include "tests/fuzz/memory_file.h"
 

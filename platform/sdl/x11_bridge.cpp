@@ -1,0 +1,92 @@
+#include "platform/sdl/x11_bridge.h"
+
+#include <SDL_syswm.h>
+
+#include <cstring>
+
+#include "platform/x11/coverage.h"
+
+namespace {
+
+// SDL's connection, as learnt when a trap began or seen through a window.
+Display* sdlDisplay = nullptr;
+
+// SDL 2 hands out its connection only through a window: a plain one, never
+// shown and with no OpenGL visual, asks nothing of GLX.
+void learnSdlDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (sdlDisplay != nullptr || driver == nullptr || std::strcmp(driver, "x11") != 0) {
+        return;
+    }
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+    if (probe != nullptr) {
+        findSdlX11Window(probe, nullptr);
+        SDL_DestroyWindow(probe);
+    }
+}
+
+} // namespace
+
+Display* findSdlX11Window(SDL_Window* window, Window* xid) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    if (xid != nullptr) {
+        *xid = info.info.x11.window;
+    }
+    sdlDisplay = info.info.x11.display;
+    return sdlDisplay;
+}
+
+const XEvent* readSdlX11Event(const SDL_Event& event) {
+    if (event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr || event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    return &event.syswm.msg->msg.x11.event;
+}
+
+void beginSdlX11ErrorTrap() {
+    beginX11ErrorTrap();
+    learnSdlDisplay();
+}
+
+bool endSdlX11ErrorTrap(SDL_Window* window, char* why, size_t size) {
+    return endX11ErrorTrap(findSdlX11Window(window, nullptr), why, size);
+}
+
+void drainSdlX11Requests() {
+    drainX11Requests(sdlDisplay);
+    sdlDisplay = nullptr;
+}
+
+X11WindowState readSdlWindowState(SDL_Window* window) {
+    Window xid = 0;
+    Display* display = findSdlX11Window(window, &xid);
+    return display != nullptr ? readX11WindowState(display, xid) : X11WindowState{};
+}
+
+void watchSdlWindowVisibility(SDL_Window* window) {
+    Window xid = 0;
+    Display* display = findSdlX11Window(window, &xid);
+    if (display == nullptr) {
+        return;
+    }
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    watchX11Visibility(display, xid);
+}
+
+bool checkSdlWindowCovered(SDL_Window* window) {
+    Window xid = 0;
+    Display* display = findSdlX11Window(window, &xid);
+    return display != nullptr && checkX11WindowCovered(display, xid);
+}
+
+bool checkSdlWindowManager(SDL_Window* window) {
+    Display* display = findSdlX11Window(window, nullptr);
+    return display == nullptr || checkX11WindowManagerRuns(display);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The SDL backend's way to the X11 helpers (platform/x11/): SDL 2 loads the
+// same libX11 the program links, so they can talk to SDL's own connection.
+// Each gives a neutral answer when SDL's video driver is not X11.
+#include <SDL.h>
+
+#include <X11/Xlib.h>
+
+#include <cstddef>
+
+#include "platform/x11/errors.h"
+
+// SDL's X connection and the X id of WINDOW (into XID when not null); null
+// when there is no window or it is not on X11.
+Display* findSdlX11Window(SDL_Window* window, Window* xid);
+// The X event inside EVENT when SDL passed one on from X11; null otherwise.
+const XEvent* readSdlX11Event(const SDL_Event& event);
+// beginX11ErrorTrap, and learns SDL's connection so that the trap can be
+// drained before any window of ours exists. Call after SDL_Init.
+void beginSdlX11ErrorTrap();
+// endX11ErrorTrap on WINDOW's connection (none when WINDOW is null).
+bool endSdlX11ErrorTrap(SDL_Window* window, char* why, size_t size);
+// drainX11Requests on SDL's connection, which is then forgotten. SDL_Quit
+// puts Xlib's default handler back before it closes the connection, and that
+// handler ends the process on an error still on its way: call this right
+// before SDL_Quit.
+void drainSdlX11Requests();
+// readX11WindowState for WINDOW; not found when it cannot be asked.
+X11WindowState readSdlWindowState(SDL_Window* window);
+// Asks the server to report WINDOW's visibility and the stack's changes, and
+// SDL to pass those reports on.
+void watchSdlWindowVisibility(SDL_Window* window);
+// True when the window stack says that opaque windows above WINDOW cover all
+// of it, compositing manager or not.
+bool checkSdlWindowCovered(SDL_Window* window);
+// True when an EWMH window manager runs on WINDOW's screen, the kind that
+// honours SDL's desktop-fullscreen request; true when not on X11.
+bool checkSdlWindowManager(SDL_Window* window);

@@ -1,0 +1,58 @@
+#pragma once
+// State and helpers shared by the files of the X11 wallpaper backend. Only
+// the backend includes this; everything else sees platform/platform.h alone.
+#include <X11/Xlib.h>
+
+#include <vector>
+
+#include "platform/x11/desktop.h"
+
+struct PlatformEvent;
+
+// One desktop-background window over one monitor.
+struct WallpaperOutput {
+    X11Monitor monitor;
+    Window window;
+    bool obscured;  // the server said wholly obscured (holds without a compositor)
+    bool covered;   // the window stack says wholly covered
+};
+
+// The wallpaper's own connection (null while none runs), its outputs in
+// monitor order, whether the program lowers them itself because no window
+// manager keeps DESKTOP windows under the others, and the window of ours
+// that holds the display's wallpaper claim.
+extern Display* wallpaperDisplay;
+extern std::vector<WallpaperOutput> wallpaperOutputs;
+extern bool wallpaperKeptDownByUs;
+extern Window wallpaperClaimOwner;
+
+// Follows the monitors as they are now: moves, resizes, adds and removes
+// windows, and queues a size event for each output that changed.
+void followWallpaperMonitors();
+// Reads again which outputs the window stack covers.
+void readWallpaperCoverage();
+// Lowers every output under all other windows.
+void keepWallpaperAtTheBottom();
+
+// Reads the connection, the quit signals and the claim, sleeping up to WAIT
+// milliseconds (0: not at all) when nothing is due; what they say is queued
+// for the program.
+void pumpWallpaperEvents(int wait);
+// Forgets what the events noted of a wallpaper that ended.
+void forgetWallpaperEvents();
+
+// The display's one wallpaper (claim.cpp). Claims it for OWNER, a window of
+// ours that lives as long as the wallpaper: a wallpaper that held it is told
+// to end, and is waited for. The claim goes with our connection, so a crash
+// leaves no stale one. False after recording why.
+bool claimX11Wallpaper(Display* display, Window owner);
+// True when EVENT tells that another took the claim from OWNER.
+bool checkX11WallpaperTaken(Display* display, Window owner, const XEvent& event);
+// Ends the wallpaper that holds the claim on the environment's display and
+// waits until it has: 1 when one ended, 0 when none held it, -1 after
+// recording why.
+int stopX11Wallpaper();
+
+// The backend's functions, as platform.h describes them.
+bool x11WallpaperPollEvent(PlatformEvent* event);
+bool x11WallpaperWaitEvent(PlatformEvent* event);
