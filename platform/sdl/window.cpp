@@ -22,18 +22,27 @@ namespace {
 
 SDL_GLContext context = nullptr;
 
+// Deletes the context and destroys the window, whichever exist. True when
+// there was a window.
+bool releaseContextAndWindow() {
+    if (context != nullptr) {
+        SDL_GL_MakeCurrent(sdlWindow, nullptr);
+        SDL_GL_DeleteContext(context);
+        context = nullptr;
+    }
+    if (sdlWindow == nullptr) {
+        return false;
+    }
+    SDL_DestroyWindow(sdlWindow);
+    sdlWindow = nullptr;
+    return true;
+}
+
 // Releases whatever a failed start-up had made. Errors still in flight are
 // drained into the trap before SDL_Quit puts Xlib's default handler back.
 void abandonStartUp() {
     ignoreLateQuitSignals();
-    if (context != nullptr) {
-        SDL_GL_DeleteContext(context);
-        context = nullptr;
-    }
-    if (sdlWindow != nullptr) {
-        SDL_DestroyWindow(sdlWindow);
-        sdlWindow = nullptr;
-    }
+    releaseContextAndWindow();
     drainSdlX11Requests();
     SDL_Quit();
     char ignored[8];
@@ -159,14 +168,7 @@ void sdlShowWindow() {
 }
 
 void sdlDestroyWindow() {
-    if (context != nullptr) {
-        SDL_GL_MakeCurrent(sdlWindow, nullptr);
-        SDL_GL_DeleteContext(context);
-        context = nullptr;
-    }
-    if (sdlWindow != nullptr) {
-        SDL_DestroyWindow(sdlWindow);
-        sdlWindow = nullptr;
+    if (releaseContextAndWindow()) {
         clearLatchedKeys();
         forgetReportedSize();
         forgetFullscreen();

@@ -15,6 +15,7 @@
 #include "platform/system/event_queue.h"
 #include "platform/system/last_error.h"
 #include "platform/system/quit_signals.h"
+#include "platform/system/wallpaper_only.h"
 #include "platform/wayland/wayland_backend.h"
 
 wl_display* wlDisplay = nullptr;
@@ -211,26 +212,7 @@ void wlDestroyWindow() {
     releaseWlClaim();
 }
 
-bool refuseWindow() {
-    setPlatformError("the Wayland backend draws only the wallpaper");
-    return false;
-}
-
-bool wlCreateWindow(const char*, int, int) { return refuseWindow(); }
-bool wlAttachWindow(uint64_t) { return refuseWindow(); }
-bool wlSetFullscreen(bool) { return refuseWindow(); }
-bool wlIsFullscreen() { return false; }
-// The wallpaper never holds the screensaver off, and covers every monitor.
-void wlInhibitScreensaver(bool, const char*) {}
-int wlChooseMonitor(int) { return 0; }
-void wlShowWindow() {}
-bool wlIsKeyPressed(int) { return false; }
 bool wlWindowExists() { return wlDisplay != nullptr; }
-
-// A wallpaper has no window to own a box, and may run with no terminal.
-void wlMessageBox(const char* text, const char* caption) {
-    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "Error", text);
-}
 
 bool wlIsWindowVisible() { return checkWlAnyOutputSeen(); }
 void wlGetDrawableSize(int* width, int* height) { wlGetOutputSize(0, width, height); }
@@ -267,10 +249,10 @@ WaylandProbe probeWaylandSession() {
 }
 
 const PlatformBackend wlPlatform = {
-    wlCreateWindow,    wlAttachWindow,   wlCreateWallpaper,  wlStopWallpaper,     wlShowWindow,
-    wlDestroyWindow,   wlPollEvent,        wlWaitEvent,         wlIsWindowVisible,
-    wlGetDrawableSize, wlInhibitScreensaver, wlChooseMonitor, wlSetFullscreen, wlIsFullscreen,
-    wlWindowExists,    wlSwapBuffers,
-    wlGetOutputCount,  wlGetOutputSize,  wlIsOutputVisible,  wlMakeOutputCurrent, wlPresentOutput,
-    wlIsKeyPressed,    wlMessageBox,
+    refuseOwnWindow,     refuseGivenWindow,     wlCreateWallpaper,     wlStopWallpaper,
+    ignoreShowWindow,    wlDestroyWindow,       wlPollEvent,           wlWaitEvent,
+    wlIsWindowVisible,   wlGetDrawableSize,     ignoreScreensaverHold, answerNoMonitorChoice,
+    refuseFullscreen,    answerNotFullscreen,   wlWindowExists,        wlSwapBuffers,
+    wlGetOutputCount,    wlGetOutputSize,       wlIsOutputVisible,     wlMakeOutputCurrent,
+    wlPresentOutput,     answerKeyUp,           printMessageBox,
 };

@@ -17,6 +17,7 @@
 #include "platform/system/event_queue.h"
 #include "platform/system/last_error.h"
 #include "platform/system/quit_signals.h"
+#include "platform/system/wallpaper_only.h"
 #include "platform/x11/coverage.h"
 #include "platform/x11/errors.h"
 #include "platform/x11_wallpaper/x11_wallpaper_backend.h"
@@ -201,26 +202,7 @@ bool x11WallpaperCreateWallpaper(bool) {
 
 int x11WallpaperStopWallpaper() { return stopX11Wallpaper(); }
 
-bool refuseWindow() {
-    setPlatformError("the X11 wallpaper backend draws only the wallpaper");
-    return false;
-}
-
-bool x11WallpaperCreateWindow(const char*, int, int) { return refuseWindow(); }
-bool x11WallpaperAttachWindow(uint64_t) { return refuseWindow(); }
-bool x11WallpaperSetFullscreen(bool) { return refuseWindow(); }
-bool x11WallpaperIsFullscreen() { return false; }
-// The wallpaper never holds the screensaver off, and covers every monitor.
-void x11WallpaperInhibitScreensaver(bool, const char*) {}
-int x11WallpaperChooseMonitor(int) { return 0; }
-void x11WallpaperShowWindow() {}
-bool x11WallpaperIsKeyPressed(int) { return false; }
 bool x11WallpaperWindowExists() { return wallpaperDisplay != nullptr; }
-
-// A wallpaper has no window to own a box, and may run with no terminal.
-void x11WallpaperMessageBox(const char* text, const char* caption) {
-    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "Error", text);
-}
 
 int x11WallpaperGetOutputCount() { return static_cast<int>(wallpaperOutputs.size()); }
 
@@ -308,12 +290,27 @@ void keepWallpaperAtTheBottom() {
 }
 
 const PlatformBackend x11WallpaperPlatform = {
-    x11WallpaperCreateWindow,      x11WallpaperAttachWindow,    x11WallpaperCreateWallpaper,
-    x11WallpaperStopWallpaper,     x11WallpaperShowWindow,      x11WallpaperDestroyWindow,
-    x11WallpaperPollEvent,         x11WallpaperWaitEvent,       x11WallpaperIsWindowVisible,
-    x11WallpaperGetDrawableSize,   x11WallpaperInhibitScreensaver, x11WallpaperChooseMonitor,
-    x11WallpaperSetFullscreen,     x11WallpaperIsFullscreen,    x11WallpaperWindowExists,
-    x11WallpaperSwapBuffers,       x11WallpaperGetOutputCount,  x11WallpaperGetOutputSize,
-    x11WallpaperIsOutputVisible,   x11WallpaperMakeOutputCurrent, x11WallpaperPresentOutput,
-    x11WallpaperIsKeyPressed,      x11WallpaperMessageBox,
+    refuseOwnWindow,
+    refuseGivenWindow,
+    x11WallpaperCreateWallpaper,
+    x11WallpaperStopWallpaper,
+    ignoreShowWindow,
+    x11WallpaperDestroyWindow,
+    x11WallpaperPollEvent,
+    x11WallpaperWaitEvent,
+    x11WallpaperIsWindowVisible,
+    x11WallpaperGetDrawableSize,
+    ignoreScreensaverHold,
+    answerNoMonitorChoice,
+    refuseFullscreen,
+    answerNotFullscreen,
+    x11WallpaperWindowExists,
+    x11WallpaperSwapBuffers,
+    x11WallpaperGetOutputCount,
+    x11WallpaperGetOutputSize,
+    x11WallpaperIsOutputVisible,
+    x11WallpaperMakeOutputCurrent,
+    x11WallpaperPresentOutput,
+    answerKeyUp,
+    printMessageBox,
 };
