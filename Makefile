@@ -42,7 +42,8 @@ CTEST = bash tests/run_ctest.sh
 check: build
 	$(CTEST) --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-SANITIZED_TARGETS = marivelle_data unit_tests gl_tests gl_context_tests image_tests make_data_tests corpus_tests
+SANITIZED_TARGETS = marivelle_data unit_tests gl_tests gl_context_tests image_tests make_data_tests corpus_tests \
+  save_picture_probe swap_on_create
 test-sanitize: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMARIVELLE_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(SANITIZED_TARGETS)

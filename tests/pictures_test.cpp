@@ -5,12 +5,14 @@
 #include <png.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "app/pictures.h"
+#include "assets/png_writer.h"
 #include "tests/scene_test_support.h"
 
 namespace fs = std::filesystem;
@@ -108,4 +110,74 @@ TEST(Pictures, TheFolderComesFromUserDirsElseHomeAndOneThatCannotTakeItIsSaid) {
     EXPECT_EQ(why.rfind("cannot save the picture in /dev/null/nowhere: ", 0), 0u) << why;
     EXPECT_EQ(why.find('\n'), std::string::npos);
     fs::remove_all(home);
+}
+
+TEST(Pictures, UserDirsValuesAreUnescapedAndRelativeFoldersAreNotUsed) {
+    std::string home = makeFolder("-escapes");
+    std::string config = home + "/settings";
+    fs::create_directories(config);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    unsetenv("XDG_PICTURES_DIR");
+    auto writeUserDirs = [](const std::string& folder, const std::string& value) {
+        std::ofstream(folder + "/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                                                  << "XDG_PICTURES_DIR=" << value << "\n";
+    };
+    writeUserDirs(config, R"("$HOME/My \"Pics\"")");
+    EXPECT_EQ(findPicturesFolder(), home + "/My \"Pics\"");
+    writeUserDirs(config, R"("$HOME/a\\b \$HOME \`date\`")");
+    EXPECT_EQ(findPicturesFolder(), home + "/a\\b $HOME `date`");
+    writeUserDirs(config, R"("/srv/Team \"Shots\"")");
+    EXPECT_EQ(findPicturesFolder(), "/srv/Team \"Shots\"");
+    // An escaped dollar is part of a name, and a name that is not a full
+    // path names no folder: HOME is what is left.
+    writeUserDirs(config, R"("\$HOME/Pictures")");
+    EXPECT_EQ(findPicturesFolder(), home);
+    writeUserDirs(config, R"("Pictures")");
+    EXPECT_EQ(findPicturesFolder(), home);
+
+    // A relative XDG_PICTURES_DIR is as if it were not set.
+    writeUserDirs(config, R"("$HOME/My \"Pics\"")");
+    setenv("XDG_PICTURES_DIR", "Pictures", 1);
+    EXPECT_EQ(findPicturesFolder(), home + "/My \"Pics\"");
+    fs::remove(config + "/user-dirs.dirs");
+    EXPECT_EQ(findPicturesFolder(), home);
+
+    // So is a relative XDG_CONFIG_HOME: ~/.config is read instead.
+    fs::create_directories(home + "/.config");
+    writeUserDirs(home + "/.config", R"("$HOME/Bilder")");
+    setenv("XDG_CONFIG_HOME", "settings", 1);
+    EXPECT_EQ(findPicturesFolder(), home + "/Bilder");
+    fs::remove_all(home);
+}
+
+TEST(Pictures, AWriteThatFailsIsSaidByItsReasonAndLibpngSaysNothing) {
+    // A picture that fits stdio's buffer fails at the flush; noise, which
+    // does not compress, fails at a write.
+    for (int size : {1, 64}) {
+        std::vector<uint8_t> rgba(static_cast<size_t>(size) * size * 4);
+        uint32_t state = 7u;
+        for (uint8_t& value : rgba) {
+            state = state * 1664525u + 1013904223u;
+            value = static_cast<uint8_t>(state >> 24);
+        }
+        std::FILE* full = std::fopen("/dev/full", "wb");
+        ASSERT_NE(full, nullptr) << "/dev/full cannot be opened";
+        std::string why;
+        testing::internal::CaptureStderr();
+        bool written = writePng(full, size, size, rgba, &why);
+        std::string printed = testing::internal::GetCapturedStderr();
+        std::fclose(full);
+        EXPECT_FALSE(written) << size;
+        EXPECT_EQ(why, "No space left on device") << size;
+        EXPECT_EQ(printed, "") << size;
+    }
+
+    std::string folder = makeFolder("-empty");
+    std::string path;
+    std::string why;
+    EXPECT_FALSE(savePicture(folder, "Marivelle x.png", 0, 0, {}, &path, &why));
+    EXPECT_EQ(why, "cannot write the picture " + folder + "/Marivelle x.png: the picture has no pixels to save");
+    EXPECT_TRUE(fs::is_empty(folder)) << "the file made for the picture is left";
+    fs::remove_all(folder);
 }

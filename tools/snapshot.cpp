@@ -93,10 +93,11 @@ std::string sequenceName(const std::string& out, int index) {
 }
 
 bool writeOrReport(const std::string& path, int width, int height, const std::vector<uint8_t>& pixels) {
-    if (writePng(path, width, height, pixels)) {
+    std::string why;
+    if (writePngFile(path, width, height, pixels, &why)) {
         return true;
     }
-    std::fprintf(stderr, "snapshot: cannot write %s\n", path.c_str());
+    std::fprintf(stderr, "snapshot: cannot write %s: %s\n", path.c_str(), why.c_str());
     return false;
 }
 
