@@ -1,6 +1,8 @@
 // SDL backend: events and key polling.
 #include <SDL.h>
 
+#include <X11/keysym.h>
+
 #include <cstring>
 
 #include "platform/platform.h"
@@ -13,6 +15,9 @@ namespace {
 // Keys pressed since their previous poll, indexed by virtual-key code. A tap
 // that starts and ends between two frames still counts once.
 bool latchedKeys[256] = {};
+// Escape was down when the window was made or took the focus, and has not
+// been let go since.
+bool escapeHeldBefore = false;
 
 // The drawable size the program last learnt, from a size event or from
 // sdlGetDrawableSize (-1 before either), and when the window system is
@@ -89,6 +94,9 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         out->type = PLATFORM_EVENT_QUIT;
         return true;
     case SDL_WINDOWEVENT:
+        if (in.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            noteKeysHeldBefore();
+        }
         if (in.window.event == SDL_WINDOWEVENT_CLOSE) {
             out->type = PLATFORM_EVENT_CLOSE;
             return true;
@@ -108,6 +116,12 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
             latchedKeys[key] = true;
         }
         // Escape produces no text event, so its character is made here.
+        // An Escape that was down before the window had the focus (another
+        // program pressed it and never let go) repeats its press into
+        // whichever window takes the focus: it ends nothing until let go.
+        if (in.key.keysym.sym == SDLK_ESCAPE && escapeHeldBefore) {
+            return false;
+        }
         if (in.key.keysym.sym == SDLK_ESCAPE) {
             out->type = PLATFORM_EVENT_CHAR;
             out->character = 27;
@@ -123,6 +137,11 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         }
         return false;
     }
+    case SDL_KEYUP:
+        if (in.key.keysym.sym == SDLK_ESCAPE) {
+            escapeHeldBefore = false;
+        }
+        return false;
     case SDL_MOUSEMOTION:
         if ((in.motion.state & (SDL_BUTTON_LMASK | SDL_BUTTON_RMASK)) == 0 || sdlWindowIsForeign) {
             return false;
@@ -157,7 +176,12 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
     }
 }
 
-void clearLatchedKeys() { std::memset(latchedKeys, 0, sizeof latchedKeys); }
+void clearLatchedKeys() {
+    std::memset(latchedKeys, 0, sizeof latchedKeys);
+    escapeHeldBefore = false;
+}
+
+void noteKeysHeldBefore() { escapeHeldBefore = checkSdlX11KeyHeld(sdlWindow, XK_Escape); }
 
 void forgetReportedSize() {
     reportedWidth = -1;

@@ -61,6 +61,9 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out);
 // Forgets what belonged to a window that is gone: latched keys, the size
 // last reported, the fullscreen state.
 void clearLatchedKeys();
+// Notes which of the keys that end or change something are down now, before
+// the window saw them pressed: their presses count only once let go.
+void noteKeysHeldBefore();
 void forgetReportedSize();
 void forgetFullscreen();
 // The drawable's size as the window system has it now, without noting it as

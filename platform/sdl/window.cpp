@@ -88,6 +88,7 @@ bool sdlCreateWindow(const char* title, int width, int height) {
         return false;
     }
     watchSdlWindowVisibility(sdlWindow);
+    noteKeysHeldBefore();
     SDL_StartTextInput();
     return true;
 }

@@ -90,3 +90,14 @@ bool checkSdlWindowManager(SDL_Window* window) {
     Display* display = findSdlX11Window(window, nullptr);
     return display == nullptr || checkX11WindowManagerRuns(display);
 }
+
+bool checkSdlX11KeyHeld(SDL_Window* window, KeySym keysym) {
+    Display* display = findSdlX11Window(window, nullptr);
+    KeyCode code = display != nullptr ? XKeysymToKeycode(display, keysym) : 0;
+    if (code == 0) {
+        return false;
+    }
+    char keys[32];
+    XQueryKeymap(display, keys);
+    return (keys[code / 8] & (1 << (code % 8))) != 0;
+}

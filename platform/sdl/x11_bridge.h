@@ -36,3 +36,6 @@ bool checkSdlWindowCovered(SDL_Window* window);
 // True when an EWMH window manager runs on WINDOW's screen, the kind that
 // honours SDL's desktop-fullscreen request; true when not on X11.
 bool checkSdlWindowManager(SDL_Window* window);
+// True when the key KEYSYM stands for is down now on WINDOW's display; false
+// when not on X11.
+bool checkSdlX11KeyHeld(SDL_Window* window, KeySym keysym);

@@ -197,6 +197,30 @@ case "$case_name" in
     wait_for_motion "$wid" >/dev/null || fail "the program did not go on after the refusal"
     echo "saved $first and $second; $differ pixels apart from the window"
     ;;
+  held_escape_is_not_a_quit)
+    # One program after another on the same display, with no session bus
+    # set, so that the first autolaunches one as on a startx session: the
+    # second keeps running. An Escape that another program pressed and never
+    # released repeats its press into the window that takes the focus; only
+    # a press the window saw, once released, ends it.
+    unset DBUS_SESSION_BUS_ADDRESS
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    focus "$wid"
+    # xdotool may fail on the release once the window it aimed at has gone.
+    timeout "$WAIT_SECONDS" xdotool key --window "$wid" Escape 2>/dev/null
+    [ "$(wait_exit)" = 0 ] || fail "Escape did not end the first program with 0"
+    timeout "$WAIT_SECONDS" xdotool keydown Escape || fail "xdotool could not hold Escape down"
+    start_app
+    wid=$(wait_window Marivelle) || fail "no second window"
+    focus "$wid"
+    holds_throughout 30 app_running || fail "the second program ended by itself, status $(wait_exit)"
+    timeout "$WAIT_SECONDS" xdotool keyup Escape || fail "xdotool could not let Escape go"
+    holds_throughout 2 app_running || fail "letting go of an Escape pressed elsewhere ended the program"
+    timeout "$WAIT_SECONDS" xdotool key --window "$wid" Escape 2>/dev/null
+    [ "$(wait_exit)" = 0 ] || fail "Escape did not end the second program with 0"
+    ;;
   mouse_flies_the_camera)
     # Paused, so only the camera can change the picture: moving the mouse
     # changes nothing, a drag with a button held turns the view, the wheel
