@@ -43,7 +43,7 @@ constexpr int kExitNotStopped = 1;
 // the layer shell, or no window system at all.
 constexpr int kExitNoWallpaper = 1;
 // The window system went away while the program ran.
-constexpr int kExitLost = 1;
+constexpr int kExitLost = kPlatformLostExitStatus;
 
 AppOptions options;
 int exitStatus = 0;

@@ -8,6 +8,9 @@
 // this header, so the scene never knows which one it runs on.
 #include <cstdint>
 
+// The exit status of a program whose window system went away under it.
+constexpr int kPlatformLostExitStatus = 1;
+
 enum PlatformEventType {
     PLATFORM_EVENT_QUIT,   // the session asks the program to end
     PLATFORM_EVENT_CLOSE,  // the window's close button or a close request

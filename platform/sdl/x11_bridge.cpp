@@ -53,6 +53,10 @@ const XEvent* readSdlX11Event(const SDL_Event& event) {
 void beginSdlX11ErrorTrap() {
     beginX11ErrorTrap();
     learnSdlDisplay();
+    // SDL's connection is the program's own for as long as it runs.
+    if (sdlDisplay != nullptr) {
+        catchX11ConnectionLoss();
+    }
 }
 
 bool endSdlX11ErrorTrap(SDL_Window* window, char* why, size_t size) {

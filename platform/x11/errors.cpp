@@ -1,9 +1,11 @@
 #include "platform/x11/errors.h"
 
 #include <X11/Xatom.h>
+#include <unistd.h>
 
 #include <cstdio>
 
+#include "platform/platform.h"
 #include "platform/x11/coverage.h"
 
 namespace {
@@ -67,7 +69,18 @@ bool checkRequestsFail(Display* display, unsigned long resource, Requests reques
     return failed;
 }
 
+// Xlib ends the process once this returns; nothing more may be sent on the
+// dead connection, so no exit handler runs either.
+int reportConnectionLoss(Display*) {
+    static const char line[] = "Marivelle: the X server closed the connection\n";
+    ssize_t ignored = write(STDERR_FILENO, line, sizeof line - 1);
+    (void)ignored;
+    _exit(kPlatformLostExitStatus);
+}
+
 } // namespace
+
+void catchX11ConnectionLoss() { XSetIOErrorHandler(reportConnectionLoss); }
 
 void beginX11ErrorTrap() {
     if (trapping) {

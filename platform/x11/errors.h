@@ -13,6 +13,10 @@ void beginX11ErrorTrap();
 // From now on, for the rest of the run, X errors are recorded and never end
 // the process: for a window another program owns, which may vanish under us.
 void keepX11ErrorsTrapped();
+// From now on, a connection to an X server that goes away ends the process
+// with one line, "Marivelle: the X server closed the connection", and
+// kPlatformLostExitStatus, in place of Xlib's own lines. Process-wide.
+void catchX11ConnectionLoss();
 // True when an X error was recorded outside a trap since the previous call.
 bool takeX11ErrorSeen();
 // Waits for DISPLAY (when not null) to answer every request sent so far,

@@ -6,8 +6,6 @@
 // program's own, no screensaver window, no keys.
 #include <epoxy/glx.h>
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -32,14 +30,6 @@ namespace {
 XVisualInfo* visualInfo = nullptr;
 Colormap colormap = 0;
 GLXContext context = nullptr;
-
-// Xlib ends the process when the server goes away; the line that says so is
-// the program's own. Nothing more is sent on the connection, so no exit
-// handler runs.
-int reportDisplayLost(Display*) {
-    std::fprintf(stderr, "Marivelle: the X display closed the connection\n");
-    _exit(1);
-}
 
 // Makes the window for MONITOR. False after recording why.
 bool addOutput(const X11Monitor& monitor) {
@@ -189,7 +179,7 @@ bool x11WallpaperCreateWallpaper(bool) {
     // Windows of others vanish while their stack is read: from here on an
     // X error is recorded, never the end of the program.
     keepX11ErrorsTrapped();
-    XSetIOErrorHandler(reportDisplayLost);
+    catchX11ConnectionLoss();
     // Ended with SIGTERM at logout, with SIGINT at a terminal.
     if (!catchQuitSignals() || !startOnDisplay()) {
         std::string kept = readPlatformError();

@@ -418,6 +418,29 @@ run_case() {
     expect_same_view_as_before
     expect_clean_exit
     ;;
+  x_server_goes)
+    # The X server ends under the program: one line of its own and the status
+    # of a lost window system, in its own window, drawing into the root
+    # window as a screensaver, and as the wallpaper.
+    for mode in window --root --wallpaper; do
+      start_xvfb
+      if [ "$mode" = window ]; then
+        start_app
+        shown=$(wait_window Marivelle) || fail "no window"
+      else
+        start_app_with "$mode"
+        shown=root
+      fi
+      wait_for_picture "$shown" "$WORK/shown.png" 20 || fail "$mode: nothing drawn before the server went"
+      kill "$XVFB_PID"
+      code=$(wait_exit)
+      [ "$code" = 1 ] || fail "$mode: the status after the server went is $code, not 1"
+      [ "$(cat "$WORK/app.err")" = "Marivelle: the X server closed the connection" ] ||
+        fail "$mode: it said $(cat "$WORK/app.err")"
+      timeout "$WAIT_SECONDS" tail --pid="$XVFB_PID" -f /dev/null || fail "$mode: Xvfb did not end"
+      echo "$mode: one line, status 1"
+    done
+    ;;
   memory_steady)
     start_xvfb; start_window_log; start_app
     expect_window_without_message
