@@ -12,12 +12,14 @@ int drawMoment(void (*finish)()) {
         if (!platformIsOutputVisible(i)) {
             continue;
         }
-        if (count > 1) {
+        // An output that is not the one the viewport was last set for gets
+        // its own, whether several are shown or one is left of several.
+        if (count > 1 || readViewportOutput() != i) {
             platformMakeOutputCurrent(i);
             int width = 0;
             int height = 0;
             platformGetOutputSize(i, &width, &height);
-            resizeViewport(width, height);
+            resizeViewportFor(i, width, height);
         }
         if (drawn == 0 && !isScenePaused()) {
             renderFrame();

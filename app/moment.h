@@ -7,7 +7,8 @@
 // scene is paused none steps: every output shows the moment it paused at,
 // from wherever the camera is now. With
 // several outputs each is drawn with the viewport and projection of its own
-// size; a lone output keeps what its size events set. FINISH (may be null)
+// size, and so is one left of several (the viewport was another's); a lone
+// output otherwise keeps what its size events set. FINISH (may be null)
 // runs after each output's scene, before that output is presented. Returns
 // how many outputs were drawn.
 int drawMoment(void (*finish)());

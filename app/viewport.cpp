@@ -2,7 +2,16 @@
 
 #include "platform/gl_api.h"
 
-void resizeViewport(int width, int height) {
+namespace {
+
+int viewportOutput = 0;
+
+} // namespace
+
+void resizeViewport(int width, int height) { resizeViewportFor(0, width, height); }
+
+void resizeViewportFor(int output, int width, int height) {
+    viewportOutput = output;
     glViewport(0, 0, width, height);
     if (height == 0) {
         // The aspect ratio would not be finite; the next real size fixes it.
@@ -14,3 +23,5 @@ void resizeViewport(int width, int height) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
+
+int readViewportOutput() { return viewportOutput; }

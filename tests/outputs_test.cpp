@@ -167,6 +167,43 @@ TEST(Outputs, ALoneOutputKeepsItsViewportAndSteps) {
     EXPECT_EQ(headlessGetPresents()[0].viewport[3], 480);
 }
 
+TEST(Outputs, TheOutputLeftWhenAnotherGoesFillsItselfAtItsOwnAspect) {
+    setUpScene();
+    const Size window = {kFrameWidth, kFrameHeight};
+    const Size wide = {1000, 250};
+    ASSERT_TRUE(headlessAddOutput(wide.width, wide.height));
+    headlessAdvanceSeconds(1.0);
+    ASSERT_EQ(drawMoment(nullptr), 2);
+    // The wide monitor is unplugged; no size event comes for the window's.
+    headlessRemoveOutput(1);
+    headlessAdvanceSeconds(0.05);
+    headlessClearPresents();
+    ASSERT_EQ(drawMoment(nullptr), 1);
+    ASSERT_EQ(headlessGetPresents().size(), 1u);
+    const HeadlessPresent& present = headlessGetPresents()[0];
+    EXPECT_EQ(present.viewport[2], window.width);
+    EXPECT_EQ(present.viewport[3], window.height);
+    EXPECT_NEAR(present.projection[5] / present.projection[0],
+                static_cast<float>(window.width) / static_cast<float>(window.height), 1e-4f);
+    std::vector<uint8_t> pixels = readOutput(0, window);
+    // The picture reaches the top rows too, not a band the wide one's size left.
+    int topRows = 0;
+    for (int y = window.height - 20; y < window.height; ++y) {
+        for (int x = 0; x < window.width; ++x) {
+            const uint8_t* p = &pixels[(static_cast<size_t>(y) * window.width + x) * 4];
+            topRows += p[0] + p[1] + p[2] > 60 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(topRows, 0) << "the top of the window stays black";
+    EXPECT_GT(countLitColumns(pixels, window, window.width - window.width / 10, window.width), 0);
+    // A moment later the size events' viewport is kept again.
+    headlessAdvanceSeconds(0.05);
+    headlessClearPresents();
+    drawMoment(nullptr);
+    EXPECT_EQ(headlessGetPresents()[0].viewport[3], window.height);
+    EXPECT_EQ(drainGlErrors(), 0);
+}
+
 TEST(Outputs, TheFirstMomentAfterTenSecondsUnseenShowsThoseTenSeconds) {
     setUpScene();
     startTour(false);

@@ -123,6 +123,19 @@ bool headlessAddOutput(int width, int height) {
     return true;
 }
 
+void headlessRemoveOutput(int index) {
+    std::vector<Output>& outputs = getOutputs();
+    if (index < 1 || index >= static_cast<int>(outputs.size())) {
+        return;
+    }
+    // The context moves to the window's pbuffer, as a backend whose output
+    // left makes another current.
+    EGLSurface window = outputs[0].surface;
+    eglMakeCurrent(display, window, window, context);
+    eglDestroySurface(display, outputs[static_cast<size_t>(index)].surface);
+    outputs.erase(outputs.begin() + index);
+}
+
 void headlessSetOutputVisible(int index, bool visible) {
     if (index >= 0 && index < platformGetOutputCount()) {
         getOutputs()[index].visible = visible;

@@ -33,6 +33,9 @@ void headlessPushEvent(const PlatformEvent& event);
 // configuration, shown to the program in the order added. False (with
 // platformGetLastError) when the pbuffer cannot be had. All go with the window.
 bool headlessAddOutput(int width, int height);
+// Takes output INDEX (1 or more: the window's own stays) away, as a monitor
+// unplugged; those after it move down one.
+void headlessRemoveOutput(int index);
 // Makes an output count as seen or not (all are seen when added).
 void headlessSetOutputVisible(int index, bool visible);
 
