@@ -3,9 +3,31 @@
 # Expects: APP (the program), DATA_DIR (its folder), SEND_CLOSE (the helper).
 set -u
 
-IM_CONVERT=/usr/bin/convert
-IM_IMPORT=/usr/bin/import
 WORK=$(mktemp -d)
+
+# Every call that asks another program for something (the X server, a window
+# manager, a compositor) runs under a deadline, in these scripts and in any
+# shell they start: a tool that would wait for ever (xdotool's --sync for a
+# focus that never comes, import on a server that stopped answering) fails
+# its step after CALL_SECONDS instead, and says what it waited for in
+# timeouts.log, which fail() prints. Long-lived helpers (xev, xcompmgr,
+# openbox) are started by their own names and are not wrapped.
+CALL_SECONDS=30
+mkdir -p "$WORK/bin"
+for tool in xdotool xwininfo xprop xdpyinfo xset xrandr import swaymsg grim; do
+  real=$(command -v "$tool") || continue
+  cat >"$WORK/bin/$tool" <<WRAPPER
+#!/bin/sh
+timeout $CALL_SECONDS "$real" "\$@"
+code=\$?
+[ \$code = 124 ] && echo "gave up after $CALL_SECONDS s waiting for: $tool \$*" >>"$WORK/timeouts.log"
+exit \$code
+WRAPPER
+  chmod +x "$WORK/bin/$tool"
+done
+PATH=$WORK/bin:$PATH
+IM_CONVERT=/usr/bin/convert
+IM_IMPORT=$(command -v import)
 XVFB_PID=""
 APP_PID=""
 
@@ -74,6 +96,7 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  [ -f "$WORK/timeouts.log" ] && sed 's/^/  /' "$WORK/timeouts.log" >&2
   [ -f "$WORK/app.err" ] && sed 's/^/  app stderr: /' "$WORK/app.err" >&2
   exit 1
 }
