@@ -20,7 +20,7 @@ for _ in $(seq 300); do [ -S "$runtime/wayland-1" ] && ls "$runtime"/sway-ipc.*.
 export WAYLAND_DISPLAY=wayland-1 SWAYSOCK
 SWAYSOCK=$(ls "$runtime"/sway-ipc.*.sock)
 cd "$build/data"
-../marivelle --wallpaper --fps >"$runtime/fps" 2>"$runtime/err" &
+"${as[@]}" ../marivelle --wallpaper --fps >"$runtime/fps" 2>"$runtime/err" &
 app=$!
 ticks() { sed 's/^.*) //' "/proc/$app/stat" | awk '{ print $12 + $13 }'; }
 measure() {

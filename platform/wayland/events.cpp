@@ -87,8 +87,10 @@ bool wlPollEvent(PlatformEvent* event) {
 bool wlWaitEvent(PlatformEvent* event) {
     if (!checkEventsQueued()) {
         // With every output hidden, nothing is due until the compositor,
-        // a signal or another wallpaper says something.
-        pumpWlEvents(checkWlAnyOutputSeen() ? 0 : -1);
+        // a signal or another wallpaper says something, or a surface the
+        // compositor closed may be made again.
+        int wait = checkWlAnyOutputSeen() ? 0 : readWlRemakeWait();
+        pumpWlEvents(wait);
     }
     return wlPollEvent(event);
 }

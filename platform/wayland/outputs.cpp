@@ -20,6 +20,11 @@ namespace {
 constexpr int64_t kHiddenAfterNanoseconds = 2000000000;
 // How long a moment waits for an output's callback before leaving it out.
 constexpr int kCallbackWaitMilliseconds = 100;
+// A compositor that closes the background surface again as soon as it is
+// made must not keep the program busy: past this many times a minute, the
+// next one waits for the minute's end.
+constexpr int kRemakesPerMinute = 3;
+constexpr int64_t kMinuteNanoseconds = 60 * kCounterFrequency;
 
 // The surface the context draws into now.
 WlOutput* current = nullptr;
@@ -42,7 +47,9 @@ void noteConfigure(void* data, zwlr_layer_surface_v1*, uint32_t serial, uint32_t
     output->configurePending = true;
 }
 
-void noteClosed(void* data, zwlr_layer_surface_v1*) { static_cast<WlOutput*>(data)->gone = true; }
+// Only noted: the surface is dropped and made again outside the listener,
+// where destroying the object that called it is safe.
+void noteClosed(void* data, zwlr_layer_surface_v1*) { static_cast<WlOutput*>(data)->closed = true; }
 
 const zwlr_layer_surface_v1_listener layerListener = {noteConfigure, noteClosed};
 
@@ -130,6 +137,70 @@ bool checkHidden(const WlOutput* output, int64_t now) {
     return !output->ready && now - output->presentedAt > kHiddenAfterNanoseconds;
 }
 
+// Releases OUTPUT's surfaces, keeping the output itself, and forgets their
+// size, frames and configure: the next surface starts as a new one does.
+void dropSurface(WlOutput* output) {
+    if (current == output) {
+        makeCurrent(nullptr);
+    }
+    if (output->eglSurface != EGL_NO_SURFACE) {
+        eglDestroySurface(wlEglDisplay, output->eglSurface);
+        output->eglSurface = EGL_NO_SURFACE;
+    }
+    if (output->eglWindow != nullptr) {
+        wl_egl_window_destroy(output->eglWindow);
+        output->eglWindow = nullptr;
+    }
+    if (output->frame != nullptr) {
+        wl_callback_destroy(output->frame);
+        output->frame = nullptr;
+    }
+    if (output->layerSurface != nullptr) {
+        zwlr_layer_surface_v1_destroy(output->layerSurface);
+        output->layerSurface = nullptr;
+    }
+    if (output->surface != nullptr) {
+        wl_surface_destroy(output->surface);
+        output->surface = nullptr;
+    }
+    output->configurePending = false;
+    output->configuredWidth = 0;
+    output->configuredHeight = 0;
+    output->width = 0;
+    output->height = 0;
+    output->ready = true;
+}
+
+// Nanoseconds from NOW until OUTPUT's closed surface may be made again; 0
+// when it may be now.
+int64_t waitBeforeRemake(const WlOutput* output, int64_t now) {
+    if (output->remakes < kRemakesPerMinute || now - output->remakeWindowStart >= kMinuteNanoseconds) {
+        return 0;
+    }
+    return output->remakeWindowStart + kMinuteNanoseconds - now;
+}
+
+// Gives OUTPUT, whose surface the compositor closed, a new one once the
+// limit allows; until then it stays without.
+void remakeSurface(WlOutput* output, int64_t now) {
+    dropSurface(output);
+    if (waitBeforeRemake(output, now) > 0) {
+        return;
+    }
+    if (output->remakes == 0 || now - output->remakeWindowStart >= kMinuteNanoseconds) {
+        output->remakeWindowStart = now;
+        output->remakes = 0;
+    }
+    output->remakes++;
+    output->closed = false;
+    if (!makeWlBackground(output)) {
+        std::fprintf(stderr, "Marivelle: %s; that output stays without the aquarium\n", readPlatformError());
+    }
+}
+
+// True while OUTPUT has a surface the compositor still shows.
+bool checkLive(const WlOutput* output) { return !output->gone && !output->closed; }
+
 } // namespace
 
 void addWlOutputGlobal(uint32_t name, uint32_t version) {
@@ -175,24 +246,7 @@ bool makeWlBackground(WlOutput* output) {
 }
 
 void destroyWlOutput(WlOutput* output) {
-    if (current == output) {
-        makeCurrent(nullptr);
-    }
-    if (output->eglSurface != EGL_NO_SURFACE) {
-        eglDestroySurface(wlEglDisplay, output->eglSurface);
-    }
-    if (output->eglWindow != nullptr) {
-        wl_egl_window_destroy(output->eglWindow);
-    }
-    if (output->frame != nullptr) {
-        wl_callback_destroy(output->frame);
-    }
-    if (output->layerSurface != nullptr) {
-        zwlr_layer_surface_v1_destroy(output->layerSurface);
-    }
-    if (output->surface != nullptr) {
-        wl_surface_destroy(output->surface);
-    }
+    dropSurface(output);
     if (wl_output_get_version(output->output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
         wl_output_release(output->output);
     } else {
@@ -205,12 +259,16 @@ void applyWlOutputChanges() {
     std::vector<WlOutput*> before = wlShown;
     std::vector<WlOutput*> resized;
     std::vector<WlOutput*> kept;
+    int64_t now = readMonotonicCounter();
     for (WlOutput* output : wlOutputs) {
         if (output->gone) {
             destroyWlOutput(output);
             continue;
         }
         kept.push_back(output);
+        if (output->closed) {
+            remakeSurface(output, now);
+        }
         if (output->layerSurface != nullptr && applyConfigure(output)) {
             resized.push_back(output);
         }
@@ -234,6 +292,19 @@ void applyWlOutputChanges() {
     if (std::find(wlShown.begin(), wlShown.end(), current) == wlShown.end() || wlShown.size() == 1) {
         makeCurrent(wlShown.empty() ? nullptr : wlShown.front());
     }
+}
+
+int readWlRemakeWait() {
+    int64_t now = readMonotonicCounter();
+    int64_t soonest = -1;
+    for (const WlOutput* output : wlOutputs) {
+        if (output->closed && !output->gone) {
+            int64_t wait = waitBeforeRemake(output, now);
+            soonest = soonest < 0 ? wait : std::min(soonest, wait);
+        }
+    }
+    // Rounded up: woken a little early, the wait would only begin again.
+    return soonest < 0 ? -1 : static_cast<int>((soonest + 999999) / 1000000);
 }
 
 bool checkWlAnyOutputSeen() {
@@ -265,13 +336,13 @@ bool wlIsOutputVisible(int index) {
     int64_t deadline = readMonotonicCounter() + static_cast<int64_t>(kCallbackWaitMilliseconds) * 1000000;
     // The last frame's callback is usually here by the next moment; a short
     // wait for it keeps the frame rate without drawing what nobody shows.
-    while (!output->ready && !output->gone && !checkHidden(output, readMonotonicCounter())) {
+    while (!output->ready && checkLive(output) && !checkHidden(output, readMonotonicCounter())) {
         int64_t left = (deadline - readMonotonicCounter()) / 1000000;
         if (left <= 0 || !pumpWlEvents(static_cast<int>(left))) {
             break;
         }
     }
-    return output->ready && !output->gone;
+    return output->ready && checkLive(output);
 }
 
 void wlMakeOutputCurrent(int index) {

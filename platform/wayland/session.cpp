@@ -147,7 +147,9 @@ bool startEgl() {
 }
 
 bool startDrawing() {
-    if (!claimWlWallpaper() || !startEgl() || !catchQuitSignals()) {
+    // The signals first: one that comes while the claim waits for an older
+    // wallpaper ends that wait, not only the program after it.
+    if (!catchQuitSignals() || !claimWlWallpaper() || !startEgl()) {
         return false;
     }
     drawing = true;
@@ -198,6 +200,10 @@ bool wlCreateWallpaper(bool bottomLayer) {
 
 int wlStopWallpaper() {
     closeConnection();
+    // Ctrl-C while it waits for the wallpaper's end is said in one line.
+    if (!catchQuitSignals()) {
+        return -1;
+    }
     return stopWlWallpaper();
 }
 

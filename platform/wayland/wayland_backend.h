@@ -32,8 +32,14 @@ struct WlOutput {
     int32_t scale = 1;
     int width = 0;
     int height = 0;
-    // The output left, or the compositor closed its surface.
+    // The output left: it goes at the next applyWlOutputChanges.
     bool gone = false;
+    // The compositor closed the layer surface while the output stays: the
+    // surface is dropped and made again, at most kRemakesPerMinute times a
+    // minute (outputs.cpp), counted from `remakeWindowStart`.
+    bool closed = false;
+    int remakes = 0;
+    int64_t remakeWindowStart = 0;
     // Frames: one callback at a time; `ready` once it came (or before the
     // first frame), `presentedAt` the counter when the last frame went.
     wl_callback* frame = nullptr;
@@ -76,11 +82,15 @@ void removeWlOutputGlobal(uint32_t name);
 // recording why.
 bool makeWlBackground(WlOutput* output);
 // Applies what the compositor said since the last call: surfaces made,
-// resized or dropped, wlShown rebuilt, a size event queued for each output
-// of the program that changed (and for output 0 when the count did).
+// resized, dropped or made again after the compositor closed them, wlShown
+// rebuilt, a size event queued for each output of the program that changed
+// (and for output 0 when the count did).
 void applyWlOutputChanges();
 // Releases OUTPUT's surfaces and the output itself.
 void destroyWlOutput(WlOutput* output);
+// Milliseconds until a closed surface may be made again; -1 when none
+// waits for that.
+int readWlRemakeWait();
 // True while some output that has a buffer is not counted hidden.
 bool checkWlAnyOutputSeen();
 

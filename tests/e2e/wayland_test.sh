@@ -2,18 +2,23 @@
 # End-to-end tests of the wallpaper on Wayland, under a headless sway (run as
 # a user other than root, which sway requires): a layer-shell background on
 # every output, behind the windows and in no window list, following outputs,
-# asleep under a fullscreen window, one per session, on the bottom layer when
-# asked, refused by a compositor without the protocol or an EGL without a
-# driver, ended in one line when the compositor goes.
-# Usage: wayland_test.sh CASE   (APP, DATA_DIR and UNPLUG_PROXY in the environment)
+# asleep under a fullscreen window, one per session (also when two start at
+# once), on the bottom layer when asked, refused by a compositor without the
+# protocol, an EGL without a driver or a runtime folder others may enter,
+# ended in one line when the compositor goes or a signal comes while it
+# waits, making its surface again when the compositor closes it.
+# Usage: wayland_test.sh CASE
+#   (APP, DATA_DIR, UNPLUG_PROXY and CLOSE_PROXY in the environment)
 source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
 RUNTIME=""
 SWAY_PID=""
 EXTRA_PIDS=()
+NAMED=()
 
 end_compositors() {
   local pid
+  end_named
   for pid in "${EXTRA_PIDS[@]}" $SWAY_PID; do kill "$pid" 2>/dev/null; done
   cleanup
   [ -n "$RUNTIME" ] && rm -rf --one-file-system "$RUNTIME"
@@ -24,8 +29,13 @@ trap end_compositors EXIT
 # screenshot of lib.sh takes one of a window.
 screenshot() { grim -o "$1" "$2"; }
 
+# The helpers that reach the compositor run as its user, with the system's
+# Python: one found on root's PATH may lie where that user cannot read.
+PYTHON=/usr/bin/python3
+
 # A private XDG_RUNTIME_DIR that the compositor's user owns; the program
-# reaches it as root does, or as that same user.
+# runs as that same user (it refuses a runtime folder of another), reading
+# its data from a copy in WORK.
 make_runtime() {
   RUNTIME=$(mktemp -d /tmp/marivelle-wayland.XXXXXX)
   chmod 700 "$RUNTIME"
@@ -33,6 +43,7 @@ make_runtime() {
   if [ "$(id -u)" = 0 ]; then
     chown 65534:65534 "$RUNTIME"
     RUN_AS=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    chmod 755 "$WORK"
   fi
   export XDG_RUNTIME_DIR=$RUNTIME
 }
@@ -68,7 +79,15 @@ start_client() {
   CLIENT_PID=$!
 }
 
-start_wallpaper() { start_app_with --wallpaper "$@"; }
+copy_data() {
+  mkdir -p "$WORK/run"
+  cp -r "$DATA_DIR"/. "$WORK/run/"
+}
+
+start_wallpaper() {
+  copy_data
+  launch_in "$WORK/run" "${RUN_AS[@]}" "$APP" --wallpaper "$@"
+}
 
 wait_wallpaper_exit() {
   wait_until "$WAIT_SECONDS" test -s "$WORK/exit_code" || fail "the wallpaper still runs after $1"
@@ -88,6 +107,70 @@ output_shows_grid() {
 wait_output_grid() {
   wait_until --while app_running --every 0.5 "$WAIT_SECONDS" output_shows_grid "$@" ||
     fail "$1 shows too little grid in ${*:3} (${GRIDS:-no screenshot} %)"
+}
+
+# Starts a wallpaper with ARGS as the compositor's user in the background,
+# known by NAME: standard error in NAME.err and, once it ends, its status in
+# NAME.code. note_named then waits for its pid.
+#   start_named NAME ARG...
+start_named() {
+  local name=$1
+  shift
+  rm -f "$WORK/$name.pid" "$WORK/$name.code"
+  (
+    cd "$WORK/run" || exit
+    "${RUN_AS[@]}" "$APP" --wallpaper "$@" >/dev/null 2>"$WORK/$name.err" &
+    echo $! >"$WORK/$name.pid"
+    wait $!
+    echo $? >"$WORK/$name.code"
+  ) &
+}
+
+# Waits for the pid of each NAME started; the test's end ends it.
+note_named() {
+  local name
+  for name in "$@"; do
+    wait_until "$WAIT_SECONDS" test -s "$WORK/$name.pid" || fail "the wallpaper $name was not started"
+    NAMED+=("$name")
+  done
+}
+
+named_pid() { cat "$WORK/$1.pid"; }
+named_ended() { test -s "$WORK/$1.code"; }
+named_running() { ! named_ended "$1" && [ -d "/proc/$(named_pid "$1")" ]; }
+
+# Ends the named wallpapers that still run (only those: the pid of one that
+# ended may belong to another process by now).
+end_named() {
+  local name
+  for name in "${NAMED[@]}"; do
+    named_running "$name" && kill "$(named_pid "$name")" 2>/dev/null
+  done
+}
+
+either_ended() { named_ended "$1" || named_ended "$2"; }
+
+# Checks that the wallpaper NAME ended with STATUS and wrote nothing; WHY
+# says after what.
+expect_named_end() {
+  local name=$1 status=$2 why=$3
+  wait_until "$WAIT_SECONDS" named_ended "$name" || fail "the wallpaper $name still runs after $why"
+  [ "$(cat "$WORK/$name.code")" = "$status" ] ||
+    fail "the wallpaper $name ended with $(cat "$WORK/$name.code") after $why, not $status: $(cat "$WORK/$name.err")"
+  [ "$status" != 0 ] || [ ! -s "$WORK/$name.err" ] || fail "the wallpaper $name wrote: $(cat "$WORK/$name.err")"
+}
+
+# Runs `marivelle --wallpaper --stop` as the compositor's user; its status in
+# STOP_STATUS, standard error in stop.err.
+run_stop() {
+  STOP_STATUS=0
+  timeout 120 "${RUN_AS[@]}" "$APP" --wallpaper --stop 2>"$WORK/stop.err" || STOP_STATUS=$?
+}
+
+# Checks that FILE holds one line that matches the extended regular
+# expression PATTERN; WHAT names the output for the message.
+expect_one_line() {
+  [ "$(wc -l <"$1")" = 1 ] && grep -qE "$2" "$1" || fail "$3 wrote: $(cat "$1")"
 }
 
 # An opaque window of weston's demo clients.
@@ -116,7 +199,7 @@ background_behind_window)
 outputs_come_and_go)
   # The program reaches sway through the proxy, which can unplug an output.
   start_sway
-  python3 "$UNPLUG_PROXY" "$RUNTIME/wayland-proxy" "$RUNTIME/$WAYLAND_DISPLAY" 2>"$WORK/proxy.err" &
+  "${RUN_AS[@]}" "$PYTHON" "$UNPLUG_PROXY" "$RUNTIME/wayland-proxy" "$RUNTIME/$WAYLAND_DISPLAY" 2>"$WORK/proxy.err" &
   PROXY_PID=$!
   EXTRA_PIDS+=("$PROXY_PID")
   wait_until "$WAIT_SECONDS" test -S "$RUNTIME/wayland-proxy" || fail "the proxy did not start"
@@ -151,17 +234,17 @@ one_per_session)
   start_wallpaper
   wait_output_grid HEADLESS-1 3 1280x1024+0+0
   mv "$WORK/app.err" "$WORK/first.err"
-  ( cd "$WORK/run" && "$APP" --wallpaper >"$WORK/second.out" 2>"$WORK/second.err"; echo $? >"$WORK/second.code" ) &
+  ( cd "$WORK/run" && "${RUN_AS[@]}" "$APP" --wallpaper >"$WORK/second.out" 2>"$WORK/second.err"; echo $? >"$WORK/second.code" ) &
   wait_wallpaper_exit "a second wallpaper started" 0
   [ ! -s "$WORK/first.err" ] || fail "the replaced wallpaper wrote: $(cat "$WORK/first.err")"
   rm "$WORK/exit_code"
   APP_PID=$(pgrep -f -n -- "$APP --wallpaper") || fail "the second wallpaper is not running"
   wait_output_grid HEADLESS-1 3 1280x1024+0+0
-  "$APP" --wallpaper --stop 2>"$WORK/stop.err" || fail "--stop failed: $(cat "$WORK/stop.err")"
+  "${RUN_AS[@]}" "$APP" --wallpaper --stop 2>"$WORK/stop.err" || fail "--stop failed: $(cat "$WORK/stop.err")"
   wait_until "$WAIT_SECONDS" test -s "$WORK/second.code" || fail "--stop did not end the wallpaper"
   [ "$(cat "$WORK/second.code")" = 0 ] || fail "the stopped wallpaper ended with $(cat "$WORK/second.code")"
   status=0
-  "$APP" --wallpaper --stop 2>"$WORK/stop.err" || status=$?
+  "${RUN_AS[@]}" "$APP" --wallpaper --stop 2>"$WORK/stop.err" || status=$?
   [ "$status" = 1 ] || fail "--stop with none running ended with $status"
   [ "$(wc -l <"$WORK/stop.err")" = 1 ] && grep -q '^Marivelle: no wallpaper' "$WORK/stop.err" ||
     fail "--stop with none running wrote: $(cat "$WORK/stop.err")"
@@ -184,7 +267,7 @@ bottom_layer)
   ;;
 no_layer_shell)
   make_runtime
-  HOME=$RUNTIME weston --backend=headless-backend.so --socket=wayland-7 --idle-time=0 >"$WORK/weston.log" 2>&1 &
+  HOME=$RUNTIME "${RUN_AS[@]}" weston --backend=headless-backend.so --socket=wayland-7 --idle-time=0 >"$WORK/weston.log" 2>&1 &
   EXTRA_PIDS+=($!)
   wait_until "$WAIT_SECONDS" test -S "$RUNTIME/wayland-7" || fail "weston did not start: $(tail -3 "$WORK/weston.log")"
   export WAYLAND_DISPLAY=wayland-7
@@ -197,7 +280,8 @@ compositor_goes)
   start_sway
   # First an EGL with no driver behind it: refused in one line of ours.
   status=0
-  (cd "$DATA_DIR" && __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json "$APP" --wallpaper) 2>"$WORK/egl.err" || status=$?
+  copy_data
+  (cd "$WORK/run" && __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json "${RUN_AS[@]}" "$APP" --wallpaper) 2>"$WORK/egl.err" || status=$?
   [ "$status" = 1 ] && [ "$(wc -l <"$WORK/egl.err")" = 1 ] && grep -q '^Marivelle: EGL' "$WORK/egl.err" ||
     fail "without an EGL driver it ended with $status and wrote: $(cat "$WORK/egl.err")"
   start_wallpaper
@@ -206,6 +290,145 @@ compositor_goes)
   wait_wallpaper_exit "the compositor's end" 1
   [ "$(wc -l <"$WORK/app.err")" = 1 ] && grep -q '^Marivelle: the Wayland compositor closed the connection' \
     "$WORK/app.err" || fail "the compositor's end reads: $(cat "$WORK/app.err")"
+  ;;
+starts_at_once)
+  # Twenty times two wallpapers start at the same moment, every other time
+  # while an older one runs: one of the two ends (the older one too), the
+  # other stays, and --stop ends it. Two starts that each found no listener,
+  # or woke on the same older one's end, and each bound the socket would
+  # leave two running and only one reachable.
+  start_sway
+  copy_data
+  socket=$RUNTIME/marivelle-wallpaper-$WAYLAND_DISPLAY
+  light=(--max-fps 5 --fish 1)
+  old_running() { named_running old; }
+  read_clock; began_us=$CLOCK_US
+  for round in $(seq 1 20); do
+    older=$((round % 2 == 0))
+    if [ "$older" = 1 ]; then
+      start_named old "${light[@]}"
+      note_named old
+      wait_until --while old_running "$WAIT_SECONDS" test -S "$socket" ||
+        fail "round $round: the older wallpaper made no socket: $(cat "$WORK/old.err")"
+    fi
+    start_named a "${light[@]}"
+    start_named b "${light[@]}"
+    note_named a b
+    wait_until "$WAIT_SECONDS" either_ended a b || fail "round $round: both wallpapers started at once still run"
+    if named_ended a; then gone=a kept=b; else gone=b kept=a; fi
+    expect_named_end "$gone" 0 "round $round's other start"
+    named_running "$kept" || fail "round $round: both wallpapers started at once ended: $(cat "$WORK/$kept.err")"
+    [ "$older" = 0 ] || expect_named_end old 0 "round $round's two starts"
+    run_stop
+    [ "$STOP_STATUS" = 0 ] || fail "round $round: --stop ended with $STOP_STATUS: $(cat "$WORK/stop.err")"
+    expect_named_end "$kept" 0 "round $round's --stop"
+    [ ! -e "$socket" ] || fail "round $round: the stopped wallpaper left its socket"
+  done
+  read_clock; echo "20 rounds in $(((CLOCK_US - began_us) / 1000000)) s"
+  ;;
+runtime_folder_refused)
+  # A runtime folder other users may enter, or one of another user, is
+  # refused in one line, by a start and by --stop, before any socket is made;
+  # the same folder with mode 0700 serves.
+  start_sway
+  copy_data
+  socket=$RUNTIME/marivelle-wallpaper-$WAYLAND_DISPLAY
+  chmod 755 "$RUNTIME"
+  status=0
+  (cd "$WORK/run" && timeout 120 "${RUN_AS[@]}" "$APP" --wallpaper) >/dev/null 2>"$WORK/open.err" || status=$?
+  run_stop
+  chmod 700 "$RUNTIME"
+  open_to_others="^Marivelle: XDG_RUNTIME_DIR $RUNTIME is open to other users \(mode 0755, not 0700\)\$"
+  [ "$status" = 1 ] || fail "with a runtime folder of mode 0755 the wallpaper ended with $status: $(cat "$WORK/open.err")"
+  expect_one_line "$WORK/open.err" "$open_to_others" "the wallpaper refused for mode 0755"
+  [ "$STOP_STATUS" = 1 ] || fail "with a runtime folder of mode 0755 --stop ended with $STOP_STATUS"
+  expect_one_line "$WORK/stop.err" "$open_to_others" "--stop refused for mode 0755"
+  [ ! -e "$socket" ] && [ ! -e "$socket.lock" ] || fail "the refused wallpaper left a file in the runtime folder"
+  if [ "$(id -u)" = 0 ]; then
+    status=0
+    (cd "$WORK/run" && timeout 120 "$APP" --wallpaper) >/dev/null 2>"$WORK/owner.err" || status=$?
+    [ "$status" = 1 ] || fail "as root in another user's runtime folder the wallpaper ended with $status"
+    expect_one_line "$WORK/owner.err" "^Marivelle: XDG_RUNTIME_DIR $RUNTIME belongs to another user \(uid 65534, not 0\)\$" \
+      "the wallpaper refused for another user's folder"
+  fi
+  start_wallpaper --max-fps 5
+  wait_until --while app_running "$WAIT_SECONDS" test -S "$socket" || fail "with mode 0700 the wallpaper made no socket"
+  kill -TERM "$APP_PID"
+  wait_wallpaper_exit SIGTERM 0
+  expect_no_error_line "with mode 0700"
+  ;;
+quit_while_waiting)
+  # An older wallpaper that never ends (a stand-in that holds every
+  # connection): SIGTERM while a new wallpaper waits for it, and SIGINT while
+  # --stop does, end the wait at once, in one line and with status 1.
+  start_sway
+  copy_data
+  socket=$RUNTIME/marivelle-wallpaper-$WAYLAND_DISPLAY
+  "${RUN_AS[@]}" "$PYTHON" -u -c '
+import socket, sys
+listener = socket.socket(socket.AF_UNIX)
+listener.bind(sys.argv[1])
+listener.listen(4)
+held = []
+while True:
+    held.append(listener.accept()[0])
+    print("asked", flush=True)
+' "$socket" >"$WORK/held.log" 2>&1 &
+  EXTRA_PIDS+=($!)
+  wait_until "$WAIT_SECONDS" test -S "$socket" || fail "the stand-in for an older wallpaper made no socket"
+  asked() { [ "$(grep -c '^asked' "$WORK/held.log")" -ge "$1" ]; }
+  start_wallpaper
+  wait_until --while app_running "$WAIT_SECONDS" asked 1 || fail "the wallpaper did not ask the older one to end"
+  read_clock; sent_us=$CLOCK_US
+  kill -TERM "$APP_PID"
+  wait_wallpaper_exit "SIGTERM while it waited for the older one" 1
+  read_clock; echo "the wallpaper ended $(((CLOCK_US - sent_us) / 1000)) ms after SIGTERM"
+  expect_one_line "$WORK/app.err" '^Marivelle: asked to end while waiting for the wallpaper that ran before$' \
+    "the wallpaper ended by SIGTERM while it waited"
+  start_named stopper --stop
+  note_named stopper
+  stopper_running() { named_running stopper; }
+  wait_until --while stopper_running "$WAIT_SECONDS" asked 2 || fail "--stop did not ask the older wallpaper to end"
+  kill -INT "$(named_pid stopper)"
+  expect_named_end stopper 1 "SIGINT while it waited for the older one"
+  expect_one_line "$WORK/stopper.err" '^Marivelle: asked to end while waiting for the wallpaper to end$' \
+    "--stop ended by SIGINT while it waited"
+  ;;
+closed_surface_made_again)
+  # The compositor closes the background surface while the output stays
+  # (the proxy sends the event): the wallpaper drops it and makes another,
+  # three times within a minute; a fourth close waits for the minute's end,
+  # the program idle meanwhile, and the surface comes back.
+  start_sway
+  "${RUN_AS[@]}" "$PYTHON" "$CLOSE_PROXY" "$RUNTIME/wayland-proxy" "$RUNTIME/$WAYLAND_DISPLAY" \
+    >"$WORK/proxy.log" 2>"$WORK/proxy.err" &
+  PROXY_PID=$!
+  EXTRA_PIDS+=("$PROXY_PID")
+  wait_until "$WAIT_SECONDS" test -S "$RUNTIME/wayland-proxy" || fail "the proxy did not start"
+  WAYLAND_DISPLAY=wayland-proxy start_wallpaper --max-fps 10
+  wait_output_grid HEADLESS-1 3 1280x1024+0+0
+  logged() { [ "$(grep -c "^$1 " "$WORK/proxy.log")" -ge "$2" ]; }
+  logged made 1 && ! logged made 2 || fail "the wallpaper made $(grep -c '^made' "$WORK/proxy.log") surfaces for one output"
+  for closes in 1 2 3; do
+    kill -USR2 "$PROXY_PID"
+    wait_until --while app_running "$WAIT_SECONDS" logged made $((closes + 1)) ||
+      fail "no new surface after the compositor closed one $closes times: $(tr '\n' ' ' <"$WORK/proxy.log")"
+    logged destroyed "$closes" || fail "the closed surface was not destroyed"
+    if [ "$closes" = 1 ]; then read_clock; first_us=$CLOCK_US; fi
+  done
+  kill -USR2 "$PROXY_PID"
+  wait_until --while app_running "$WAIT_SECONDS" logged destroyed 4 || fail "the surface closed a fourth time was kept"
+  cpu=$(cpu_percent_over "$APP_PID" 5) || fail "cannot read the program's CPU time"
+  ! logged made 5 || fail "the surface was made four times within a minute"
+  awk -v p="$cpu" 'BEGIN { exit !(p < 10) }' || fail "waiting to make the surface again used $cpu % of a core"
+  wait_until --while app_running $((60 + WAIT_SECONDS)) logged made 5 || fail "the surface closed a fourth time never came back"
+  read_clock; waited=$(((CLOCK_US - first_us) / 1000000))
+  echo "made again $waited s after the first time, $cpu % of a core while waiting"
+  [ "$waited" -ge 45 ] || fail "the surface was made a fourth time $waited s after the first"
+  wait_output_grid HEADLESS-1 3 1280x1024+0+0
+  expect_no_error_line "after the compositor closed the surface"
+  kill -TERM "$APP_PID"
+  wait_wallpaper_exit SIGTERM 0
   ;;
 *)
   fail "unknown case $case_name"
