@@ -219,6 +219,30 @@ stop_and_replace)
     [ ! -s "$WORK/$signal.err" ] || fail "the wallpaper ended by SIG$signal wrote: $(cat "$WORK/$signal.err")"
   done
   ;;
+quit_while_waiting)
+  # A newer wallpaper waits for the one that held the display to end; a
+  # SIGTERM while it waits ends it at once, in one line, not after the wait.
+  start_xvfb
+  spawn_wallpaper first
+  wait_wallpapers 1
+  first_pid=$APP_PID
+  kill -STOP "$first_pid"
+  spawn_wallpaper second
+  # Each wallpaper's claim is held by a 1x1 window of its own at -1,-1.
+  claim_holders() { [ "$(timeout "$WAIT_SECONDS" xwininfo -root -children | grep -c ' 1x1+-1+-1 ')" -ge 2 ]; }
+  wait_until --while app_running "$WAIT_SECONDS" claim_holders || fail "the second wallpaper never claimed the display"
+  read_clock; start_us=$CLOCK_US
+  kill -TERM "$APP_PID"
+  wait_until "$WAIT_SECONDS" test -s "$WORK/second.code" || fail "SIGTERM did not end the waiting wallpaper"
+  read_clock
+  took=$(((CLOCK_US - start_us) / 1000))
+  kill -CONT "$first_pid"
+  echo "SIGTERM while waiting: ended in $took ms, status $(cat "$WORK/second.code"): $(cat "$WORK/second.err")"
+  [ "$took" -lt 10000 ] || fail "the waiting wallpaper took $took ms to end"
+  [ "$(cat "$WORK/second.code")" = 1 ] || fail "the waiting wallpaper ended with $(cat "$WORK/second.code")"
+  [ "$(grep -c . "$WORK/second.err")" = 1 ] && grep -q '^Marivelle: asked to end while waiting' "$WORK/second.err" ||
+    fail "the waiting wallpaper said: $(cat "$WORK/second.err")"
+  ;;
 two_monitors)
   # Two heads of different shapes side by side (Xephyr with Xinerama): a
   # window each, with the whole picture at its own aspect; covering one head
