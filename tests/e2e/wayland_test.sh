@@ -207,11 +207,17 @@ outputs_come_and_go)
   wait_output_grid HEADLESS-1 3 1280x1024+0+0
   read_clock; plugged_us=$CLOCK_US
   swaymsg create_output >/dev/null || fail "sway made no second output"
-  wait_output_grid HEADLESS-2 3 1920x1080+0+0
+  # Smaller than the first: drawn last in each moment, its viewport is the
+  # one left in place when it goes.
+  swaymsg output HEADLESS-2 mode 800x600 >/dev/null || fail "sway did not make the second output 800x600"
+  wait_output_grid HEADLESS-2 3 800x600+0+0
   read_clock; echo "the second output was drawn on $(((CLOCK_US - plugged_us) / 1000)) ms after it came"
   kill -USR1 "$PROXY_PID"
-  gone() { output_shows_grid HEADLESS-2 0 1920x1080+0+0 && [ "$GRIDS" -lt 1 ]; }
+  gone() { output_shows_grid HEADLESS-2 0 800x600+0+0 && [ "$GRIDS" -lt 1 ]; }
   wait_until --while app_running "$WAIT_SECONDS" gone || fail "the unplugged output still shows the aquarium"
+  # The one left fills itself at its own size: no band above or beside an
+  # 800x600 corner.
+  wait_output_grid HEADLESS-1 1 200x1024+1080+0 1280x150+0+0
   screenshot HEADLESS-1 "$WORK/one.png"
   wait_for_change HEADLESS-1 "$WORK/one.png" "$WORK/two.png" 2000 || fail "the first output stopped after the unplug"
   app_running || fail "the program ended when an output went"
