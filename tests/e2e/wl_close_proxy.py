@@ -12,16 +12,14 @@ output ("made ID", "destroyed ID"), and on SIGUSR2 sends the client a
 Usage: wl_close_proxy.py LISTEN_PATH COMPOSITOR_PATH
 """
 import os
-import selectors
 import signal
-import socket
 import struct
 import sys
 
 # The helper beside this one, imported without leaving a cache in the tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wl_unplug_proxy import Pair, messages  # noqa: E402
+from wl_unplug_proxy import Pair, messages, serve  # noqa: E402
 
 # Opcodes of the requests and events this proxy reads or sends.
 REGISTRY_BIND = 0
@@ -71,43 +69,7 @@ class ClosingPair(Pair):
 
 
 def main():
-    listen_path, compositor_path = sys.argv[1], sys.argv[2]
-    listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-    listener.bind(listen_path)
-    listener.listen(8)
-    selector = selectors.DefaultSelector()
-    selector.register(listener, selectors.EVENT_READ)
-    wake_read, wake_write = socket.socketpair()
-    wake_write.setblocking(False)
-    signal.set_wakeup_fd(wake_write.fileno())
-    signal.signal(signal.SIGUSR2, lambda *_: None)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
-    selector.register(wake_read, selectors.EVENT_READ)
-    pairs = {}
-    closings = 0
-    while True:
-        for key, _ in selector.select(timeout=0.1 if closings else None):
-            if key.fileobj is listener:
-                client, _ = listener.accept()
-                server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-                server.connect(compositor_path)
-                pair = ClosingPair(client, server)
-                for end in (client, server):
-                    pairs[end] = pair
-                    selector.register(end, selectors.EVENT_READ)
-            elif key.fileobj is wake_read:
-                closings += wake_read.recv(64).count(signal.SIGUSR2)
-            else:
-                pair = pairs.get(key.fileobj)
-                if pair is not None and not pair.forward(key.fileobj):
-                    for end in pair.ends:
-                        selector.unregister(end)
-                        pairs.pop(end, None)
-                        end.close()
-        if closings:
-            done = [p.close_surfaces() for p in set(pairs.values())]
-            if all(done):
-                closings -= 1
+    serve(sys.argv[1], sys.argv[2], ClosingPair, signal.SIGUSR2, ClosingPair.close_surfaces)
 
 
 if __name__ == "__main__":

@@ -98,8 +98,11 @@ class Pair:
         return True
 
 
-def main():
-    listen_path, compositor_path = sys.argv[1], sys.argv[2]
+def serve(listen_path, compositor_path, make_pair, trigger, act):
+    """Forwards every client of LISTEN_PATH to the compositor at
+    COMPOSITOR_PATH, each connection a MAKE_PAIR(client, server); each time
+    the signal TRIGGER comes, calls ACT(pair) on every live pair, between
+    messages, until all of them say it was done."""
     listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
     listener.bind(listen_path)
     listener.listen(8)
@@ -108,24 +111,23 @@ def main():
     wake_read, wake_write = socket.socketpair()
     wake_write.setblocking(False)
     signal.set_wakeup_fd(wake_write.fileno())
-    signal.signal(signal.SIGUSR1, lambda *_: None)
+    signal.signal(trigger, lambda *_: None)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     selector.register(wake_read, selectors.EVENT_READ)
     pairs = {}
-    unplugs = 0
+    pending = 0
     while True:
-        for key, _ in selector.select(timeout=0.1 if unplugs else None):
+        for key, _ in selector.select(timeout=0.1 if pending else None):
             if key.fileobj is listener:
                 client, _ = listener.accept()
                 server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
                 server.connect(compositor_path)
-                pair = Pair(client, server)
+                pair = make_pair(client, server)
                 for end in (client, server):
                     pairs[end] = pair
                     selector.register(end, selectors.EVENT_READ)
             elif key.fileobj is wake_read:
-                if signal.SIGUSR1 in wake_read.recv(64):
-                    unplugs += 1
+                pending += wake_read.recv(64).count(trigger)
             else:
                 pair = pairs.get(key.fileobj)
                 if pair is not None and not pair.forward(key.fileobj):
@@ -133,10 +135,14 @@ def main():
                         selector.unregister(end)
                         pairs.pop(end, None)
                         end.close()
-        if unplugs:
-            done = {id(p): p.unplug() for p in set(pairs.values())}
-            if all(done.values()):
-                unplugs -= 1
+        if pending:
+            done = [act(p) for p in set(pairs.values())]
+            if all(done):
+                pending -= 1
+
+
+def main():
+    serve(sys.argv[1], sys.argv[2], Pair, signal.SIGUSR1, Pair.unplug)
 
 
 if __name__ == "__main__":
