@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/system/last_error.h"
-#include "platform/x11/errors.h"
+#include "platform/sdl/x11_bridge.h"
 
 bool sdlAttachWindow(uint64_t windowId) {
     // SDL would otherwise suspend the screensaver when its video starts,
@@ -23,6 +23,10 @@ bool sdlAttachWindow(uint64_t windowId) {
     // inherits SIGINT ignored.
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    // The owner may destroy the window while a frame is still being drawn
+    // into it (a daemon ending its hacks does): the errors that follow must
+    // not end us before our own quit does.
+    keepSdlX11ErrorsTrapped();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         setSdlError("cannot open a display");
         return false;
@@ -46,10 +50,6 @@ bool sdlAttachWindow(uint64_t windowId) {
     if (!createContextIn(nullptr, 0, 0, window)) {
         return false;
     }
-    // The owner may destroy the window while a frame is still being drawn
-    // into it (a daemon ending its hacks does): the errors that follow must
-    // not end us before our own quit does.
-    keepX11ErrorsTrapped();
     sdlWindowIsForeign = true;
     return true;
 }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/x11_bridge.h"
 
 void sdlInhibitScreensaver(bool on, const char* reason) {
     bool holding = SDL_IsScreenSaverEnabled() == SDL_FALSE;
@@ -25,6 +26,7 @@ void setOwnWindowHints() {
     // however small and covered; sdlInhibitScreensaver decides instead.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, "Marivelle");
+    keepSdlX11ErrorsTrapped();
 }
 
 int sdlChooseMonitor(int index) {

@@ -27,6 +27,8 @@ void learnSdlDisplay() {
 
 } // namespace
 
+void keepSdlX11ErrorsTrapped() { keepX11ErrorsTrapped(); }
+
 Display* findSdlX11Window(SDL_Window* window, Window* xid) {
     if (window == nullptr) {
         return nullptr;

@@ -10,6 +10,12 @@
 
 #include "platform/x11/errors.h"
 
+// Makes every X error of the run, on any of SDL's connections, one that is
+// recorded rather than fatal. Call before SDL starts its video: SDL keeps
+// the handler it finds then and puts it back as it closes its connections,
+// and an error still on its way then (a wake-up SDL sent to a window just
+// destroyed) would otherwise end the program with Xlib's own lines.
+void keepSdlX11ErrorsTrapped();
 // SDL's X connection and the X id of WINDOW (into XID when not null); null
 // when there is no window or it is not on X11.
 Display* findSdlX11Window(SDL_Window* window, Window* xid);

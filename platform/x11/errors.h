@@ -11,7 +11,9 @@
 // handler end the process. Process-wide; pair with endX11ErrorTrap.
 void beginX11ErrorTrap();
 // From now on, for the rest of the run, X errors are recorded and never end
-// the process: for a window another program owns, which may vanish under us.
+// the process: windows of others vanish under us, and a library may send a
+// request about a window of ours just destroyed. Process-wide; may be called
+// before any display is open.
 void keepX11ErrorsTrapped();
 // From now on, a connection to an X server that goes away ends the process
 // with one line, "Marivelle: the X server closed the connection", and
