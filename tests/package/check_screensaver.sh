@@ -78,7 +78,12 @@ moved() {
   "$IM_IMPORT" -window root "$WORK/second.png" 2>/dev/null &&
     LAST_CHANGED=$(pixels_changed "$WORK/first.png" "$WORK/second.png") && [ "$LAST_CHANGED" -ge 1000 ]
 }
-wait_until 30 moved || fail "the picture did not move (${LAST_CHANGED:-0} pixels changed)"
+# Still, what the hack was doing says why: stopped, asleep, ended.
+hack_state() {
+  echo "hack $hack_pid: $(ps -o stat=,wchan:20= -p "$hack_pid" 2>/dev/null || echo gone)," \
+    "runs: $(cat "$statuses" 2>/dev/null | xargs), log: $(tail -n 4 "$log" 2>/dev/null | tr '\n' '|')"
+}
+wait_until 30 moved || fail "the picture did not move (${LAST_CHANGED:-0} pixels changed); $(hack_state)"
 echo "screen: $LAST_LIT % lit, $LAST_CHANGED pixels changed in a second"
 kill -0 "$hack_pid" 2>/dev/null || fail "the hack (pid $hack_pid) is not running"
 
