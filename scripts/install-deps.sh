@@ -4,6 +4,8 @@
 # that SDL's message boxes draw their text with: without them the boxes
 # cannot open and the messages only reach standard error. file lets CPack's
 # Debian generator find the program's libraries for the package's Depends.
+# libxss-dev tells the program when the X server blanks the screen;
+# libxcomposite-dev lets the coverage tests make a compositing overlay.
 # systemd brings systemd-analyze, which checks the wallpaper's user unit.
 # Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
@@ -11,7 +13,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libepoxy-dev libegl-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
-  libpng-dev libgtest-dev libbenchmark-dev libx11-dev libxinerama-dev libxrandr-dev libxext-dev libwayland-dev libwayland-bin file
+  libpng-dev libgtest-dev libbenchmark-dev libx11-dev libxinerama-dev libxrandr-dev libxext-dev libxss-dev libxcomposite-dev libwayland-dev libwayland-bin file
   xvfb xserver-xephyr xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xfonts-base xdotool x11-utils openbox xcompmgr
   glslang-tools imagemagick sway swaybg grim weston clang libclang-rt-dev python3 dbus dbus-x11 python3-dbus python3-gi systemd
 )

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/x11_bridge.h"
+#include "platform/x11/blanking.h"
 #include "platform/x11/coverage.h"
 
 namespace {
@@ -31,7 +32,8 @@ constexpr Uint64 kSizeCheckMilliseconds = 250;
 // when the X server last said so, or when the window stack said so as last
 // asked (asked again, once the events waiting are taken, after any that may
 // change it); a foreign window is viewable when the periodic check last
-// found it mapped, and every window around it.
+// found it mapped, and every window around it. Neither is while the screen
+// is blank (x11/blanking.h).
 bool ownWindowObscured = false;
 bool ownWindowCovered = false;
 bool stackMayHaveChanged = true;
@@ -168,6 +170,7 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         if (display != nullptr && x != nullptr) {
             readX11VisibilityChange(xid, *x, &ownWindowObscured);
             stackMayHaveChanged = noteX11StackEvent(display, *x) || stackMayHaveChanged;
+            noteX11BlankEvent(display, *x);
         }
         return false;
     }
@@ -270,6 +273,12 @@ bool sdlWindowExists() {
 
 bool sdlIsWindowVisible() {
     if (sdlWindow == nullptr) {
+        return false;
+    }
+    // A blank or powered-down screen shows nothing; while the X server's
+    // screen saver is on, a window that a screensaver daemon gave us may be
+    // the one it shows.
+    if (checkSdlScreenBlank(sdlWindow, !sdlWindowIsForeign)) {
         return false;
     }
     if (sdlWindowIsForeign) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/x11/blanking.h"
 #include "platform/x11/coverage.h"
 
 namespace {
@@ -84,12 +85,18 @@ void watchSdlWindowVisibility(SDL_Window* window) {
     }
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     watchX11Visibility(display, xid);
+    startX11BlankWatch(display);
 }
 
 bool checkSdlWindowCovered(SDL_Window* window) {
     Window xid = 0;
     Display* display = findSdlX11Window(window, &xid);
     return display != nullptr && checkX11WindowCovered(display, xid);
+}
+
+bool checkSdlScreenBlank(SDL_Window* window, bool saverCounts) {
+    Display* display = findSdlX11Window(window, nullptr);
+    return display != nullptr && checkX11ScreenBlank(display, saverCounts);
 }
 
 bool checkSdlWindowManager(SDL_Window* window) {

@@ -33,12 +33,16 @@ bool endSdlX11ErrorTrap(SDL_Window* window, char* why, size_t size);
 void drainSdlX11Requests();
 // readX11WindowState for WINDOW; not found when it cannot be asked.
 X11WindowState readSdlWindowState(SDL_Window* window);
-// Asks the server to report WINDOW's visibility and the stack's changes, and
-// SDL to pass those reports on.
+// Asks the server to report WINDOW's visibility, the stack's changes and the
+// screen saver's, and SDL to pass those reports on.
 void watchSdlWindowVisibility(SDL_Window* window);
 // True when the window stack says that opaque windows above WINDOW cover all
 // of it, compositing manager or not.
 bool checkSdlWindowCovered(SDL_Window* window);
+// True when nobody sees the screen WINDOW is on: the X server's screen saver
+// is on (when SAVER_COUNTS) or the monitor is powered down
+// (checkX11ScreenBlank); false when not on X11.
+bool checkSdlScreenBlank(SDL_Window* window, bool saverCounts);
 // True when an EWMH window manager runs on WINDOW's screen, the kind that
 // honours SDL's desktop-fullscreen request; true when not on X11.
 bool checkSdlWindowManager(SDL_Window* window);

@@ -5,13 +5,15 @@
 #include "platform/platform.h"
 #include "platform/system/event_queue.h"
 #include "platform/system/quit_signals.h"
+#include "platform/x11/blanking.h"
 #include "platform/x11/coverage.h"
 #include "platform/x11_wallpaper/x11_wallpaper_backend.h"
 
 namespace {
 
-// The wallpaper hears of every change by event; it wakes now and then all
-// the same, which costs nothing that shows.
+// The wallpaper hears of nearly every change by event; it wakes now and
+// then all the same, which costs nothing that shows, and is how a monitor
+// that DPMS powered down is seen to wake (no event tells of it).
 constexpr int kWaitMilliseconds = 1000;
 
 // What the events read so far say must be looked at again before the
@@ -42,6 +44,9 @@ void noteXEvent(const XEvent& x) {
     if (noteX11StackEvent(display, x)) {
         stackChanged = true;
     }
+    // The screen saver's notices: the outputs are looked at again after
+    // every wake-up, and hidden while it is on.
+    noteX11BlankEvent(display, x);
     if (x.type == VisibilityNotify) {
         for (WallpaperOutput& output : wallpaperOutputs) {
             if (output.window == x.xvisibility.window) {

@@ -16,6 +16,7 @@
 #include "platform/system/last_error.h"
 #include "platform/system/quit_signals.h"
 #include "platform/system/wallpaper_only.h"
+#include "platform/x11/blanking.h"
 #include "platform/x11/coverage.h"
 #include "platform/x11/errors.h"
 #include "platform/x11_wallpaper/x11_wallpaper_backend.h"
@@ -121,6 +122,7 @@ bool startOnDisplay() {
     }
     watchX11Monitors(wallpaperDisplay);
     startX11StackWatch(wallpaperDisplay);
+    startX11BlankWatch(wallpaperDisplay);
     if (wallpaperKeptDownByUs) {
         Window root = DefaultRootWindow(wallpaperDisplay);
         XWindowAttributes rootAttributes;
@@ -207,8 +209,10 @@ void x11WallpaperGetOutputSize(int index, int* width, int* height) {
     }
 }
 
+// A blank or powered-down screen hides every output alike.
 bool x11WallpaperIsOutputVisible(int index) {
-    return checkOutput(index) && !wallpaperOutputs[index].obscured && !wallpaperOutputs[index].covered;
+    return checkOutput(index) && !wallpaperOutputs[index].obscured && !wallpaperOutputs[index].covered &&
+           !checkX11ScreenBlank(wallpaperDisplay, true);
 }
 
 void x11WallpaperMakeOutputCurrent(int index) {

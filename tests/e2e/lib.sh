@@ -414,6 +414,24 @@ start_compositor() {
     fail "xcompmgr did not start"
 }
 
+# Puts a stand-in for the DPMS extension, which Xvfb lacks, in front of the
+# server of start_xvfb (dpms_proxy.py: it answers the extension's requests
+# itself, from one pretend monitor) and exports its display as DISPLAY, the
+# server's own in XVFB_DISPLAY. `xset dpms force off` then powers that
+# monitor down for every client of the proxy.
+start_dpms_proxy() {
+  # shellcheck disable=SC2034 # for the scripts that reach the server itself
+  XVFB_DISPLAY=$DISPLAY
+  python3 "$(dirname "${BASH_SOURCE[0]}")/dpms_proxy.py" "$DISPLAY" >"$WORK/dpms_proxy.out" 2>"$WORK/dpms_proxy.err" &
+  DPMS_PROXY_PID=$!
+  trap 'kill "$DPMS_PROXY_PID" 2>/dev/null; cleanup' EXIT
+  wait_until "$WAIT_SECONDS" test -s "$WORK/dpms_proxy.out" ||
+    fail "the DPMS proxy did not start: $(cat "$WORK/dpms_proxy.err")"
+  export DISPLAY=":$(head -n 1 "$WORK/dpms_proxy.out")"
+  timeout "$WAIT_SECONDS" xset q 2>&1 | grep -q "DPMS is Enabled" ||
+    fail "no DPMS through the proxy: $(timeout "$WAIT_SECONDS" xset q 2>&1 | tail -n 3)"
+}
+
 # Share of one core, in percent with two decimals, that process PID used
 # (user and system time from /proc) over the next SECONDS of wall-clock time.
 cpu_percent_over() {

@@ -4,10 +4,14 @@
  * until killed or the server ends: a window for the program to draw into, or
  * to cover the program's own. Given X and Y, the window asks the window
  * manager for that place and no frame, so that it lies exactly there.
- * Usage: make_window STENCIL|argb WIDTH HEIGHT [X Y] */
+ * --override makes it override-redirect, as a screen locker's: no window
+ * manager touches it. --holes shapes it into bars 10 pixels high with gaps
+ * of 10 between them, through which what is under it shows.
+ * Usage: make_window [--override] [--holes] STENCIL|argb WIDTH HEIGHT [X Y] */
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -42,9 +46,35 @@ static XVisualInfo* find_stencil_visual(Display* display, int screen, int stenci
     return chosen;
 }
 
+/* Cuts WINDOW of WIDTH x HEIGHT into bars with gaps between them. */
+static void cut_holes(Display* display, Window window, int width, int height) {
+    int count = (height + 19) / 20;
+    XRectangle* bars = calloc((size_t)count, sizeof *bars);
+    for (int i = 0; i < count; ++i) {
+        bars[i].x = 0;
+        bars[i].y = (short)(i * 20);
+        bars[i].width = (unsigned short)width;
+        bars[i].height = 10;
+    }
+    XShapeCombineRectangles(display, window, ShapeBounding, 0, 0, bars, count, ShapeSet, YXBanded);
+    free(bars);
+}
+
 int main(int argc, char** argv) {
+    int override = 0, holes = 0;
+    while (argc > 1 && strncmp(argv[1], "--", 2) == 0) {
+        if (strcmp(argv[1], "--override") == 0) {
+            override = 1;
+        } else if (strcmp(argv[1], "--holes") == 0) {
+            holes = 1;
+        } else {
+            break;
+        }
+        ++argv;
+        --argc;
+    }
     if (argc != 4 && argc != 6) {
-        fprintf(stderr, "usage: make_window STENCIL|argb WIDTH HEIGHT [X Y]\n");
+        fprintf(stderr, "usage: make_window [--override] [--holes] STENCIL|argb WIDTH HEIGHT [X Y]\n");
         return 2;
     }
     Display* display = XOpenDisplay(NULL);
@@ -65,10 +95,15 @@ int main(int argc, char** argv) {
     attributes.colormap = XCreateColormap(display, root, chosen->visual, AllocNone);
     attributes.background_pixel = 0;
     attributes.border_pixel = 0;
+    attributes.override_redirect = override ? True : False;
     int x = argc == 6 ? atoi(argv[4]) : 0;
     int y = argc == 6 ? atoi(argv[5]) : 0;
     Window window = XCreateWindow(display, root, x, y, atoi(argv[2]), atoi(argv[3]), 0, chosen->depth, InputOutput,
-                                  chosen->visual, CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+                                  chosen->visual, CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect,
+                                  &attributes);
+    if (holes) {
+        cut_holes(display, window, atoi(argv[2]), atoi(argv[3]));
+    }
     XStoreName(display, window, "make_window");
     if (argc == 6) {
         XSizeHints hints = {.flags = USPosition | USSize, .x = x, .y = y};

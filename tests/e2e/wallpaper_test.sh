@@ -330,6 +330,84 @@ covered | covered_composited)
   xdotool windowunmap "$COVER"
   expect_moving "uncovered"
   ;;
+locker_and_screen_saver)
+  # Under openbox and xcompmgr (the server then reports every window as
+  # unobscured), nobody sees the wallpaper under a window no manager
+  # touches, as a screen locker's, nor while the X server's screen saver is
+  # on: it sleeps, and draws again once the window is unmapped or the saver
+  # ends.
+  start_xvfb; start_window_manager; start_compositor
+  start_app_with --wallpaper
+  wait_wallpapers 1
+  wait_screen_grid 3 1280x1024+0+0
+  rm -f "$WORK/locker.id"
+  "$MAKE_WINDOW" --override 8 1280 1024 0 0 >"$WORK/locker.id" &
+  locker_shown() { [ -s "$WORK/locker.id" ] && window_viewable "$(cat "$WORK/locker.id")"; }
+  wait_until "$WAIT_SECONDS" locker_shown || fail "no override-redirect window"
+  expect_idle_cpu "under an override-redirect window"
+  timeout "$WAIT_SECONDS" xdotool windowunmap --sync "$(cat "$WORK/locker.id")" || fail "xdotool could not unmap the window"
+  expect_moving "the override-redirect window unmapped"
+  timeout "$WAIT_SECONDS" xset s activate || fail "xset could not start the screen saver"
+  expect_idle_cpu "screen saver on"
+  timeout "$WAIT_SECONDS" xset s reset || fail "xset could not end the screen saver"
+  expect_moving "the screen saver ended"
+  ;;
+powered_down)
+  # DPMS powers the monitor down: the wallpaper sleeps, and draws again once
+  # the monitor is on, which it learns by asking every two seconds. Xvfb has
+  # no DPMS: a stand-in answers for it.
+  start_xvfb; start_dpms_proxy
+  start_app_with --wallpaper
+  wait_wallpapers 1
+  wait_screen_grid 3 1280x1024+0+0
+  timeout "$WAIT_SECONDS" xset dpms force off || fail "xset could not power the monitor down"
+  expect_idle_cpu "monitor powered down"
+  timeout "$WAIT_SECONDS" xset dpms force on || fail "xset could not power the monitor on"
+  expect_moving "the monitor on"
+  ;;
+dragged_window_costs_no_requests)
+  # Moving a window over the wallpaper changes where it is bare, which the
+  # copy of the stack that the events keep tells with no request to the
+  # server. Its write calls (each flush of requests is one, a frame's among
+  # them) stay near those of the same time without the drag; asking the
+  # server about every window above at each move would make them many times
+  # as many.
+  start_xvfb; start_window_manager
+  start_app_with --wallpaper
+  wait_wallpapers 1
+  wait_screen_grid 3 1280x1024+0+0
+  ids=()
+  for at in 0 1 2 3 4 5 6 7 8 9 10 11; do
+    out="$WORK/window$at.id"
+    row=$((at / 6))
+    "$MAKE_WINDOW" 8 180 150 $((at % 6 * 210 + 10)) $((row * 300 + 10)) >"$out" 2>>"$WORK/windows.err" &
+    wait_until "$WAIT_SECONDS" test -s "$out" || fail "window $at did not start"
+    ids+=("$(cat "$out")")
+  done
+  shown_all() { for id in "${ids[@]}"; do window_viewable "$id" || return 1; done; }
+  wait_until "$WAIT_SECONDS" shown_all || fail "the twelve windows are not all shown"
+  writes() { awk '/^syscw:/ { print $2 }' "/proc/$APP_PID/io"; }
+  sleep 2
+  before=$(writes); sleep 10; still=$(($(writes) - before))
+  # Back and forth across the screen, over the others, some 80 times a second.
+  mapfile -t places < <(seq 0 40 1000; seq 1000 -40 0)
+  steps=()
+  for x in "${places[@]}"; do steps+=(windowmove "${ids[3]}" "$x" 200 sleep 0.01); done
+  moves=0
+  moved() { xwininfo -id "${ids[3]}" 2>/dev/null | grep -q "Absolute upper-left Y: *200$"; }
+  before=$(writes)
+  read_clock; end_us=$((CLOCK_US + 10000000))
+  while read_clock && [ "$CLOCK_US" -lt "$end_us" ]; do
+    timeout "$WAIT_SECONDS" xdotool "${steps[@]}" || fail "xdotool could not move the window"
+    moves=$((moves + ${#places[@]}))
+  done
+  dragged=$(($(writes) - before))
+  moved || fail "the window was not moved"
+  echo "write calls over 10 s: $still still, $dragged while a window was moved $moves times"
+  app_running || fail "the wallpaper ended"
+  [ "$dragged" -le $((still * 2 + 200)) ] ||
+    fail "moving a window made $dragged write calls in 10 s, against $still without"
+  ;;
 bad_command_line)
   # Refused before any window opens, in one line.
   unset DISPLAY

@@ -308,6 +308,67 @@ case "$case_name" in
     echo "under a translucent window: $busy % of a core over 10 s"
     awk -v p="$busy" 'BEGIN { exit !(p >= 10) }' || fail "the program idled under a translucent window ($busy %)"
     ;;
+  covered_by_override_redirect_sleeps)
+    # A window no manager touches (a screen locker's, a screensaver's) never
+    # shows in the manager's list; over ours, under a compositing manager
+    # that makes the server report ours unobscured, it still puts the
+    # program to sleep. Unmapped, it lets it draw again.
+    cover() { cover_with --override 8 1280 1024 0 0; }
+    uncover() {
+      local id
+      id=$(cat "$WORK/cover0.id")
+      timeout "$WAIT_SECONDS" xdotool windowunmap --sync "$id" || fail "xdotool could not unmap the covering window"
+    }
+    check_sleeps_while "covered by an override-redirect window" cover uncover composited
+    ;;
+  see_through_covers_draw)
+    # Under a compositing manager a window lets ours show through when its
+    # opacity is below full, on the window or on its frame (openbox copies
+    # it there), or when its shape has holes: the program draws on. Opaque
+    # again, the window covers it and the program sleeps.
+    start_on_desktop composited
+    cover_with 8 1280 1024 0 0
+    expect_idle_cpu "covered by an opaque window"
+    cover=$(cat "$WORK/cover0.id")
+    opacity() {
+      timeout "$WAIT_SECONDS" xprop -id "$cover" -f _NET_WM_WINDOW_OPACITY 32c -set _NET_WM_WINDOW_OPACITY "$1" ||
+        fail "xprop could not set the opacity $1"
+    }
+    opacity 0x7fffffff
+    wait_for_motion "$wid" >/dev/null && wait_for_motion "$wid" >/dev/null ||
+      fail "the picture stays still under a window of half opacity"
+    opacity 0xffffffff
+    expect_idle_cpu "covered by the window made opaque again"
+    kill "${covers[0]}"
+    cover_with --holes 8 1280 1024 0 0
+    wait_for_motion "$wid" >/dev/null && wait_for_motion "$wid" >/dev/null ||
+      fail "the picture stays still under a window with holes"
+    ;;
+  screen_saver_sleeps)
+    # The X server's own screen saver blanks the screen: nobody sees the
+    # window. Its notice wakes the program when it ends.
+    start_xvfb; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    timeout "$WAIT_SECONDS" xset s activate || fail "xset could not start the screen saver"
+    expect_idle_cpu "screen saver on"
+    timeout "$WAIT_SECONDS" xset s reset || fail "xset could not end the screen saver"
+    took=$(wait_for_motion "$wid") || fail "the picture did not move again once the screen saver ended"
+    echo "screen saver off: the picture moved again $took ms later"
+    ;;
+  powered_down_sleeps)
+    # DPMS powers the monitor down: nobody sees the window. No event tells
+    # of it; the program asks every two seconds, and draws again once the
+    # monitor is on. Xvfb has no DPMS: a stand-in answers for it.
+    start_xvfb; start_dpms_proxy; start_app
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    timeout "$WAIT_SECONDS" xset dpms force off || fail "xset could not power the monitor down"
+    expect_idle_cpu "monitor powered down"
+    timeout "$WAIT_SECONDS" xset dpms force on || fail "xset could not power the monitor on"
+    took=$(wait_for_motion "$wid") || fail "the picture did not move again once the monitor was on"
+    echo "monitor on: the picture moved again $took ms later"
+    ;;
   scene_screenshot)
     start_xvfb; start_app
     wid=$(wait_window Marivelle) || fail "no window"
