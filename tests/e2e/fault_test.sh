@@ -253,7 +253,7 @@ resize_through() {
 # looked at until it matches.
 expect_same_view_as_before() {
   local geometry
-  xdotool windowsize --sync "$WID" 800 600 2>/dev/null || xdotool windowsize "$WID" 800 600
+  timeout 30 xdotool windowsize --sync "$WID" 800 600 2>/dev/null || xdotool windowsize "$WID" 800 600
   geometry=$(xdotool getwindowgeometry "$WID")
   echo "$geometry" | grep -q "Geometry: 800x600" || fail "the window is not back at 800x600: $geometry"
   MOVED="no picture"
@@ -278,11 +278,11 @@ view_as_before() {
 # size when it gets to it.
 expect_projection_follows_size() {
   "$IM_CONVERT" "$WORK/before.png" -resize 400x300 "$WORK/before_half.png"
-  xdotool windowsize --sync "$WID" 400 300 2>/dev/null || xdotool windowsize "$WID" 400 300
+  timeout 30 xdotool windowsize --sync "$WID" 400 300 2>/dev/null || xdotool windowsize "$WID" 400 300
   HALF="no picture"
   wait_until --while app_running --every 0.5 "$WAIT_SECONDS" half_size_view ||
     fail "at 400x300 the picture is not the 800x600 one at half the size ($HALF %)"
-  xdotool windowsize --sync "$WID" 800 300 2>/dev/null || xdotool windowsize "$WID" 800 300
+  timeout 30 xdotool windowsize --sync "$WID" 800 300 2>/dev/null || xdotool windowsize "$WID" 800 300
   WIDER="no picture"
   wait_until --while app_running --every 0.5 "$WAIT_SECONDS" wider_view ||
     fail "at 800x300 the middle is not the 400x300 picture ($WIDER %): aspect ratio or viewport"
@@ -396,12 +396,12 @@ run_case() {
     # Without a window manager nothing acts on the iconify request; unmapping
     # is what hides the window then.
     xdotool windowminimize "$WID" 2>/dev/null
-    xdotool windowunmap --sync "$WID" 2>/dev/null || xdotool windowunmap "$WID"
+    timeout 30 xdotool windowunmap --sync "$WID" 2>/dev/null || xdotool windowunmap "$WID"
     wait_until "$WAIT_SECONDS" window_hidden "$WID" || fail "the window did not hide"
     # Hidden for a while, the program keeps running.
     sleep 1.5
     app_running || fail "the program ended while its window was hidden"
-    xdotool windowmap --sync "$WID" 2>/dev/null || xdotool windowmap "$WID"
+    timeout 30 xdotool windowmap --sync "$WID" 2>/dev/null || xdotool windowmap "$WID"
     sleep 0.5
     app_running || fail "the program ended after its window was restored"
     expect_same_view_as_before

@@ -7,7 +7,7 @@ WORK=$(mktemp -d)
 
 # Every call that asks another program for something (the X server, a window
 # manager, a compositor) runs under a deadline, in these scripts and in any
-# shell they start: a tool that would wait for ever (xdotool's --sync for a
+# shell they start: a tool that would wait for ever (xdotool's sync option for a
 # focus that never comes, import on a server that stopped answering) fails
 # its step after CALL_SECONDS instead, and says what it waited for in
 # timeouts.log, which fail() prints. Long-lived helpers (xev, xcompmgr,
@@ -173,7 +173,7 @@ wait_exit() {
   fi
 }
 
-focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
+focus() { timeout 30 xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 
 # Saves the window's picture as a PNG.
 screenshot() { "$IM_IMPORT" -window "$1" "$2"; }

@@ -345,7 +345,7 @@ locker_and_screen_saver)
   locker_shown() { [ -s "$WORK/locker.id" ] && window_viewable "$(cat "$WORK/locker.id")"; }
   wait_until "$WAIT_SECONDS" locker_shown || fail "no override-redirect window"
   expect_idle_cpu "under an override-redirect window"
-  timeout "$WAIT_SECONDS" xdotool windowunmap --sync "$(cat "$WORK/locker.id")" || fail "xdotool could not unmap the window"
+  timeout 60 xdotool windowunmap --sync "$(cat "$WORK/locker.id")" || fail "xdotool could not unmap the window"
   expect_moving "the override-redirect window unmapped"
   timeout "$WAIT_SECONDS" xset s activate || fail "xset could not start the screen saver"
   expect_idle_cpu "screen saver on"

@@ -104,7 +104,7 @@ case "$case_name" in
     start_xvfb; start_app
     wid=$(wait_window Marivelle) || fail "no window"
     for size in "400 300" "1200 900" "1 1" "640 1" "800 600"; do
-      xdotool windowsize --sync "$wid" $size 2>/dev/null || xdotool windowsize "$wid" $size
+      timeout 30 xdotool windowsize --sync "$wid" $size 2>/dev/null || xdotool windowsize "$wid" $size
       sleep 0.3
       app_running || fail "the program ended after resizing to $size"
     done
@@ -317,7 +317,7 @@ case "$case_name" in
     uncover() {
       local id
       id=$(cat "$WORK/cover0.id")
-      timeout "$WAIT_SECONDS" xdotool windowunmap --sync "$id" || fail "xdotool could not unmap the covering window"
+      timeout 60 xdotool windowunmap --sync "$id" || fail "xdotool could not unmap the covering window"
     }
     check_sleeps_while "covered by an override-redirect window" cover uncover composited
     ;;
