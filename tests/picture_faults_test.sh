@@ -72,6 +72,9 @@ disk_full_inside() {
     local outer=$1 small=$work/small
     [ "$(readlink /proc/self/ns/mnt)" != "$outer" ] || fail "not in a mount namespace of its own; nothing mounted"
     mkdir "$small" || fail "cannot make $small"
+    # shellcheck source=tests/private_mounts.sh
+    source "$(dirname "$0")/private_mounts.sh"
+    make_mount_private "$small" || fail "cannot make the mount that holds $small private; nothing mounted"
     mount -t tmpfs -o size=64k,mode=0755 marivelle-full "$small" || fail "cannot mount a tmpfs on $small"
     # 256 x 256 pixels of noise make a PNG of about 260 KiB.
     run_probe "$probe" "$small" 256 256
@@ -80,15 +83,15 @@ disk_full_inside() {
 }
 
 disk_full() {
-    local as_root=() outer
-    # Without root, a user namespace of its own lets the script mount.
-    [ "$(id -u)" -eq 0 ] || as_root=(--map-root-user)
-    if ! timeout "$wait_seconds" unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
+    local outer
+    # shellcheck source=tests/private_mounts.sh
+    source "$(dirname "$0")/private_mounts.sh"
+    if ! find_private_mounts; then
         echo "SKIP: unshare cannot make a private mount namespace here" >&2
         exit 77
     fi
     outer=$(readlink /proc/self/ns/mnt)
-    timeout "$wait_seconds" unshare "${as_root[@]}" --mount --propagation private \
+    timeout "$wait_seconds" unshare "${UNSHARE_ARGS[@]}" env PRIVATE_STEP="$PRIVATE_STEP" \
         bash "$0" disk_full_inside "$probe" "$preload" "$work" "$outer"
     status=$?
     [ "$status" -ne 124 ] || fail "the private namespace's run did not finish within $wait_seconds s"

@@ -5,14 +5,14 @@
 # (--fps) shows the rate it draws at.
 # Usage: power_test.sh CASE   (APP and DATA_DIR in the environment; needs
 # root or user namespaces, else the case is skipped with status 77)
+# shellcheck source=tests/private_mounts.sh
+source "$(dirname "$0")/../private_mounts.sh"
 if [ -z "${MARIVELLE_PRIVATE_MOUNTS:-}" ]; then
-  as_root=()
-  [ "$(id -u)" = 0 ] || as_root=(--map-root-user)
-  if ! unshare --mount --propagation private "${as_root[@]}" true 2>/dev/null; then
+  if ! find_private_mounts; then
     echo "SKIP: no private mount namespace here"
     exit 77
   fi
-  exec unshare --mount --propagation private "${as_root[@]}" env MARIVELLE_PRIVATE_MOUNTS=1 bash "$0" "$@"
+  exec unshare "${UNSHARE_ARGS[@]}" env MARIVELLE_PRIVATE_MOUNTS=1 PRIVATE_STEP="$PRIVATE_STEP" bash "$0" "$@"
 fi
 source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
@@ -36,6 +36,7 @@ set_supply() {
   fi
 }
 set_supply battery
+make_mount_private /sys/class/power_supply || fail "cannot make /sys private in this namespace; nothing mounted"
 mount --bind "$SUPPLIES" /sys/class/power_supply || fail "cannot mount the stand-in supplies"
 [ "$(cat /sys/class/power_supply/AC/online)" = 0 ] || fail "the stand-in supplies are not in place"
 
