@@ -16,8 +16,9 @@ namespace {
 // Keys pressed since their previous poll, indexed by virtual-key code. A tap
 // that starts and ends between two frames still counts once.
 bool latchedKeys[256] = {};
-// Escape was down when the window was made or took the focus, and has not
-// been let go since.
+// Escape was down when the window was made or took the focus (as the X
+// server's keymap notice that follows the focus says), and has not been let
+// go since.
 bool escapeHeldBefore = false;
 
 // The drawable size the program last learnt, from a size event or from
@@ -96,9 +97,6 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         out->type = PLATFORM_EVENT_QUIT;
         return true;
     case SDL_WINDOWEVENT:
-        if (in.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-            noteKeysHeldBefore();
-        }
         if (in.window.event == SDL_WINDOWEVENT_CLOSE) {
             out->type = PLATFORM_EVENT_CLOSE;
             return true;
@@ -171,6 +169,11 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
             readX11VisibilityChange(xid, *x, &ownWindowObscured);
             stackMayHaveChanged = noteX11StackEvent(display, *x) || stackMayHaveChanged;
             noteX11BlankEvent(display, *x);
+            // The keyboard as it was when the focus came, in order with the
+            // key events: a press that follows it is the window's own.
+            if (x->type == KeymapNotify) {
+                escapeHeldBefore = checkX11KeyInKeymap(display, x->xkeymap.key_vector, XK_Escape);
+            }
         }
         return false;
     }

@@ -104,13 +104,17 @@ bool checkSdlWindowManager(SDL_Window* window) {
     return display == nullptr || checkX11WindowManagerRuns(display);
 }
 
+bool checkX11KeyInKeymap(Display* display, const char* keys, KeySym keysym) {
+    KeyCode code = XKeysymToKeycode(display, keysym);
+    return code != 0 && (keys[code / 8] & (1 << (code % 8))) != 0;
+}
+
 bool checkSdlX11KeyHeld(SDL_Window* window, KeySym keysym) {
     Display* display = findSdlX11Window(window, nullptr);
-    KeyCode code = display != nullptr ? XKeysymToKeycode(display, keysym) : 0;
-    if (code == 0) {
+    if (display == nullptr) {
         return false;
     }
     char keys[32];
     XQueryKeymap(display, keys);
-    return (keys[code / 8] & (1 << (code % 8))) != 0;
+    return checkX11KeyInKeymap(display, keys, keysym);
 }

@@ -46,6 +46,9 @@ bool checkSdlScreenBlank(SDL_Window* window, bool saverCounts);
 // True when an EWMH window manager runs on WINDOW's screen, the kind that
 // honours SDL's desktop-fullscreen request; true when not on X11.
 bool checkSdlWindowManager(SDL_Window* window);
+// True when the key KEYSYM stands for is down in KEYS, a keymap as
+// XQueryKeymap and KeymapNotify give it (a bit a keycode).
+bool checkX11KeyInKeymap(Display* display, const char* keys, KeySym keysym);
 // True when the key KEYSYM stands for is down now on WINDOW's display; false
 // when not on X11.
 bool checkSdlX11KeyHeld(SDL_Window* window, KeySym keysym);
