@@ -112,31 +112,6 @@ bool checkX11MonitorEvent(Display* display, const XEvent& event) {
     return event.type == eventBase + RRNotify;
 }
 
-bool checkX11DesktopWindowsManaged(Display* display) {
-    if (!checkX11WindowManagerRuns(display)) {
-        return false;
-    }
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    bool listed = false;
-    Atom desktop = atom(display, "_NET_WM_WINDOW_TYPE_DESKTOP");
-    if (XGetWindowProperty(display, DefaultRootWindow(display), atom(display, "_NET_SUPPORTED"), 0, 4096, False,
-                           XA_ATOM, &type, &format, &count, &after, &data) == Success &&
-        type == XA_ATOM && format == 32 && data != nullptr) {
-        const unsigned long* atoms = reinterpret_cast<const unsigned long*>(data);
-        for (unsigned long i = 0; i < count; ++i) {
-            listed |= atoms[i] == desktop;
-        }
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return listed;
-}
-
 Colormap makeX11Colormap(Display* display, Visual* visual) {
     Window root = DefaultRootWindow(display);
     if (visual->c_class != DirectColor || visual->map_entries < 2) {
@@ -171,14 +146,13 @@ Colormap makeX11Colormap(Display* display, Visual* visual) {
     return colormap;
 }
 
-Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor,
-                            bool override) {
+Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor) {
     Window root = DefaultRootWindow(display);
     XSetWindowAttributes attributes = {};
     attributes.colormap = colormap;
     attributes.background_pixel = 0;
     attributes.border_pixel = 0;
-    attributes.override_redirect = override ? True : False;
+    attributes.override_redirect = True;
     attributes.event_mask = StructureNotifyMask | VisibilityChangeMask | ExposureMask;
     Window window = XCreateWindow(display, root, monitor.x, monitor.y, static_cast<unsigned>(monitor.width),
                                   static_cast<unsigned>(monitor.height), 0, depth, InputOutput, visual,
@@ -194,6 +168,10 @@ Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colorma
                                  "_NET_WM_STATE_SKIP_PAGER"};
     setAtoms(display, window, "_NET_WM_STATE", state, 4);
     setCardinal(display, window, "_NET_WM_DESKTOP", 0xffffffffUL);
+    // A compositing manager may hand a window that fills the screen the
+    // screen itself, with nothing composited over it (xfwm4 does so for
+    // override-redirect ones): the windows above would vanish.
+    setCardinal(display, window, "_NET_WM_BYPASS_COMPOSITOR", 2);
     XWMHints hints = {};
     hints.flags = InputHint | StateHint;
     hints.input = False;

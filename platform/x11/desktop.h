@@ -24,9 +24,6 @@ void watchX11Monitors(Display* display);
 // to date.
 bool checkX11MonitorEvent(Display* display, const XEvent& event);
 
-// True when a window manager runs that stacks windows of type DESKTOP under
-// all others (it lists _NET_WM_WINDOW_TYPE_DESKTOP in _NET_SUPPORTED).
-bool checkX11DesktopWindowsManaged(Display* display);
 // A colormap for windows of VISUAL that shows their pixels as they are: a
 // DirectColor visual (the one a GL context may get) is given a linear ramp,
 // where an empty map would show every pixel black.
@@ -34,9 +31,9 @@ Colormap makeX11Colormap(Display* display, Visual* visual);
 // Makes, unmapped, a window of VISUAL, DEPTH and COLORMAP over MONITOR that is a
 // desktop background: type DESKTOP, below, sticky, on every desktop, never
 // in a task bar or pager, taking no focus, letting every click through, of
-// class "Marivelle". OVERRIDE makes it override-redirect, for a display whose
-// window manager (if any) would treat it as a normal window. 0 on failure.
-Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor,
-                            bool override);
+// class "Marivelle". It is override-redirect: no window manager frames it
+// (a frame would take the clicks it lets through) or stacks it; the
+// program places it. 0 on failure.
+Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor);
 // Moves and resizes the window onto MONITOR.
 void placeX11DesktopWindow(Display* display, Window window, const X11Monitor& monitor);

@@ -342,13 +342,40 @@ CopiedWindow* findOwnWindow(Window window) {
     return own;
 }
 
+Window findCopiedClient(Window id) {
+    CopiedWindow* top = findCopiedWindow(id);
+    if (top == nullptr || !checkCopiedTopLevel(*top)) {
+        return id;
+    }
+    if (top->inner != None || top->overrideRedirect || top->clientSought) {
+        return top->inner != None ? top->inner : id;
+    }
+    top->clientSought = true;
+    Window client = None;
+    bool nested = false;
+    checkX11RequestsFail(stackCopy.display, 0,
+                         [&] { client = findX11ClientWindow(stackCopy.display, id, &nested); });
+    if (client == None || client == id) {
+        return id;
+    }
+    // The map's elements stay where they are as it grows.
+    CopiedWindow& inner = addCopiedWindow(client);
+    inner.frame = id;
+    inner.nested = nested;
+    inner.placed = false;
+    inner.followed = false;
+    top->inner = client;
+    return client;
+}
+
 bool learnCopiedWindow(CopiedWindow* window, unsigned wanted) {
     Display* display = stackCopy.display;
     bool needPlace = !window->followed || ((wanted & kKnowPlace) != 0 && !window->placed);
     bool needOpacity = (wanted & kKnowLooks) != 0 && !window->opacityKnown;
     bool needShape = (wanted & kKnowLooks) != 0 && !window->shapeKnown;
     bool needState = (wanted & kKnowState) != 0 && window->listed && !window->stateKnown;
-    if (!needPlace && !needOpacity && !needShape && !needState) {
+    bool needType = (wanted & kKnowType) != 0 && !window->typeKnown;
+    if (!needPlace && !needOpacity && !needShape && !needState && !needType) {
         return true;
     }
     if (window->frame == None && !linkToFrame(window)) {
@@ -371,6 +398,9 @@ bool learnCopiedWindow(CopiedWindow* window, unsigned wanted) {
             window->hidden = readX11Hidden(display, window->id);
             readX11FrameExtents(display, window->id, window->extents);
         }
+        if (needType) {
+            window->desktop = readX11DesktopType(display, window->id);
+        }
     });
     if (failed || gone) {
         return false;
@@ -381,5 +411,6 @@ bool learnCopiedWindow(CopiedWindow* window, unsigned wanted) {
     window->opacityKnown = window->opacityKnown || needOpacity;
     window->shapeKnown = window->shapeKnown || needShape;
     window->stateKnown = window->stateKnown || needState;
+    window->typeKnown = window->typeKnown || needType;
     return true;
 }

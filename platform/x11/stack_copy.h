@@ -52,12 +52,19 @@ struct CopiedWindow {
     bool stateKnown = false;
     bool hidden = false;
     long extents[4] = {};
+    // For a child of the root: the window a manager put inside it was
+    // looked for once already.
+    bool clientSought = false;
+    // Its type asks for DESKTOP: read once, and again when it changes.
+    bool typeKnown = false;
+    bool desktop = false;
 };
 
 // What learnCopiedWindow is to make sure the copy knows: each a bit.
 constexpr unsigned kKnowPlace = 1;  // place, size, map state, visual
 constexpr unsigned kKnowLooks = 2;  // opacity and shape
 constexpr unsigned kKnowState = 4;  // a listed window's state and frame extents
+constexpr unsigned kKnowType = 8;   // whether its type is DESKTOP
 
 // Starts the copy of DISPLAY's stack anew: selects the root's events that
 // keep it up, then reads the root's size, its children and the manager's
@@ -84,6 +91,11 @@ CopiedWindow* findCopiedWindow(Window window);
 // root that holds it found (asking the server where the copy does not
 // know); null once it has gone.
 CopiedWindow* findOwnWindow(Window window);
+// The window that child ID of the root shows: the one a manager put inside
+// it, found by the events or the stacking list, else looked for once in
+// the server's tree (a manager may list no window, and frame the ones it
+// framed before the copy began); ID itself when it holds none.
+Window findCopiedClient(Window id);
 // Reads what WANTED names and the copy does not know of WINDOW, first
 // asking to hear of its changes; false once it has gone.
 bool learnCopiedWindow(CopiedWindow* window, unsigned wanted);

@@ -160,7 +160,8 @@ bool noteCirculate(const XCirculateEvent& event) {
 }
 
 // A property changed: the manager's stacking list on the root, or a
-// window's opacity, state or frame extents, each read again when needed.
+// window's opacity, state, frame extents or type, each read again when
+// needed.
 bool noteProperty(const XPropertyEvent& event) {
     if (event.window == stackCopy.root) {
         if (event.atom != readX11StackingAtom()) {
@@ -177,6 +178,8 @@ bool noteProperty(const XPropertyEvent& event) {
         window->opacityKnown = false;
     } else if (event.atom == readX11StateAtom() || event.atom == readX11FrameExtentsAtom()) {
         window->stateKnown = false;
+    } else if (event.atom == readX11TypeAtom()) {
+        window->typeKnown = false;
     } else {
         return false;
     }

@@ -16,6 +16,8 @@ struct FactsDisplay {
     Atom state = None;
     Atom hidden = None;
     Atom frameExtents = None;
+    Atom type = None;
+    Atom desktopType = None;
 };
 FactsDisplay known;
 
@@ -30,14 +32,17 @@ void knowX11WindowFacts(Display* display) {
     }
     char* names[] = {const_cast<char*>("_NET_CLIENT_LIST_STACKING"), const_cast<char*>("_NET_WM_WINDOW_OPACITY"),
                      const_cast<char*>("_NET_WM_STATE"), const_cast<char*>("_NET_WM_STATE_HIDDEN"),
-                     const_cast<char*>("_NET_FRAME_EXTENTS")};
-    Atom atoms[5] = {};
-    XInternAtoms(display, names, 5, False, atoms);
+                     const_cast<char*>("_NET_FRAME_EXTENTS"), const_cast<char*>("_NET_WM_WINDOW_TYPE"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE_DESKTOP")};
+    Atom atoms[7] = {};
+    XInternAtoms(display, names, 7, False, atoms);
     known.stacking = atoms[0];
     known.opacity = atoms[1];
     known.state = atoms[2];
     known.hidden = atoms[3];
     known.frameExtents = atoms[4];
+    known.type = atoms[5];
+    known.desktopType = atoms[6];
 }
 
 int readX11ShapeEventBase() { return known.shapeEventBase; }
@@ -45,6 +50,7 @@ Atom readX11StackingAtom() { return known.stacking; }
 Atom readX11OpacityAtom() { return known.opacity; }
 Atom readX11StateAtom() { return known.state; }
 Atom readX11FrameExtentsAtom() { return known.frameExtents; }
+Atom readX11TypeAtom() { return known.type; }
 
 void followX11Window(Display* display, Window window, long current, long extra) {
     if ((current & extra) != extra) {
@@ -107,4 +113,60 @@ void readX11FrameExtents(Display* display, Window window, long extents[4]) {
     for (size_t i = 0; i < 4; ++i) {
         extents[i] = frame.size() == 4 ? static_cast<long>(frame[i]) : 0;
     }
+}
+
+bool readX11DesktopType(Display* display, Window window) {
+    std::vector<unsigned long> types = readX11Longs(display, window, known.type, XA_ATOM, 16);
+    // The first type the window names is the one it asks for.
+    return !types.empty() && types[0] == known.desktopType;
+}
+
+Window findX11ClientWindow(Display* display, Window frame, bool* nested) {
+    Atom wmState = XInternAtom(display, "WM_STATE", False);
+    auto managed = [&](Window window) {
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        bool found = XGetWindowProperty(display, window, wmState, 0, 0, False, AnyPropertyType, &type, &format,
+                                        &items, &after, &data) == Success &&
+                     type != None;
+        if (data != nullptr) {
+            XFree(data);
+        }
+        return found;
+    };
+    *nested = false;
+    if (managed(frame)) {
+        return frame;
+    }
+    // Managers wrap a client in a frame and at most a wrapper or two.
+    std::vector<Window> level = {frame};
+    for (int depth = 1; depth <= 3 && !level.empty(); ++depth) {
+        std::vector<Window> next;
+        for (Window parent : level) {
+            Window rootAgain = None;
+            Window parentAgain = None;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            if (XQueryTree(display, parent, &rootAgain, &parentAgain, &children, &count) == 0) {
+                continue;
+            }
+            for (unsigned int i = 0; i < count; ++i) {
+                next.push_back(children[i]);
+            }
+            if (children != nullptr) {
+                XFree(children);
+            }
+        }
+        for (Window child : next) {
+            if (managed(child)) {
+                *nested = depth > 1;
+                return child;
+            }
+        }
+        level.swap(next);
+    }
+    return None;
 }

@@ -20,6 +20,7 @@ Atom readX11StackingAtom();
 Atom readX11OpacityAtom();
 Atom readX11StateAtom();
 Atom readX11FrameExtentsAtom();
+Atom readX11TypeAtom();
 
 // Asks to hear of EXTRA's events on WINDOW on top of what this connection
 // selected there already (CURRENT): XSelectInput replaces a selection, and
@@ -36,6 +37,14 @@ bool readX11Shaped(Display* display, Window window, long width, long height, lon
 // True when WINDOW's _NET_WM_STATE holds _NET_WM_STATE_HIDDEN: its manager
 // does not show it, mapped or not.
 bool readX11Hidden(Display* display, Window window);
+// True when WINDOW's _NET_WM_WINDOW_TYPE asks first for DESKTOP: a
+// desktop program's window under the icons, or a desktop background.
+bool readX11DesktopType(Display* display, Window window);
+// The window a manager put inside FRAME, a child of the root: the first
+// that carries WM_STATE (a manager sets it on the windows it manages),
+// searched a few levels down; FRAME itself when it carries it, None when
+// none does. NESTED tells whether a window lies between.
+Window findX11ClientWindow(Display* display, Window frame, bool* nested);
 // WINDOW's _NET_FRAME_EXTENTS (left, right, top, bottom) in EXTENTS; zeros
 // when it has none.
 void readX11FrameExtents(Display* display, Window window, long extents[4]);

@@ -21,15 +21,6 @@ constexpr int kWaitMilliseconds = 1000;
 bool monitorsChanged = false;
 bool stackChanged = false;
 
-bool checkIsOurs(Window window) {
-    for (const WallpaperOutput& output : wallpaperOutputs) {
-        if (output.window == window) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Reads one X event: what it changes is noted, and a QUIT is queued when
 // another took the display's wallpaper over.
 void noteXEvent(const XEvent& x) {
@@ -54,17 +45,6 @@ void noteXEvent(const XEvent& x) {
             }
         }
     }
-    // A window that went under ours, or ours raised over another: back down.
-    Window root = DefaultRootWindow(display);
-    if (wallpaperKeptDownByUs && x.type == ConfigureNotify && x.xconfigure.event == root) {
-        bool ours = checkIsOurs(x.xconfigure.window);
-        if ((ours && x.xconfigure.above != None) || (!ours && x.xconfigure.above == None)) {
-            keepWallpaperAtTheBottom();
-        }
-    }
-    if (wallpaperKeptDownByUs && x.type == MapNotify && x.xmap.event == root && !checkIsOurs(x.xmap.window)) {
-        stackChanged = true;
-    }
 }
 
 void readWaitingXEvents() {
@@ -83,7 +63,7 @@ void pumpWallpaperEvents(int wait) {
         return;
     }
     readWaitingXEvents();
-    bool due = checkEventsQueued() || monitorsChanged || stackChanged;
+    bool due = checkEventsQueued() || monitorsChanged || stackChanged || checkWallpaperPlaceDue();
     pollfd watched[2] = {{ConnectionNumber(wallpaperDisplay), POLLIN, 0}, {readQuitSignalDescriptor(), POLLIN, 0}};
     int ready = poll(watched, 2, due ? 0 : wait);
     if (ready > 0 && (watched[0].revents & POLLIN) != 0) {
@@ -97,8 +77,11 @@ void pumpWallpaperEvents(int wait) {
         followWallpaperMonitors();
         stackChanged = false;
     }
-    if (stackChanged) {
+    if (stackChanged || checkWallpaperPlaceDue()) {
         stackChanged = false;
+        // A window raised over ours, or ours over another: back in place
+        // before anything is drawn.
+        keepWallpaperInPlace();
         readWallpaperCoverage();
     }
 }

@@ -18,12 +18,12 @@
 #include "platform/system/wallpaper_only.h"
 #include "platform/x11/blanking.h"
 #include "platform/x11/coverage.h"
+#include "platform/x11/desktop_stack.h"
 #include "platform/x11/errors.h"
 #include "platform/x11_wallpaper/x11_wallpaper_backend.h"
 
 Display* wallpaperDisplay = nullptr;
 std::vector<WallpaperOutput> wallpaperOutputs;
-bool wallpaperKeptDownByUs = false;
 Window wallpaperClaimOwner = 0;
 
 namespace {
@@ -34,8 +34,7 @@ GLXContext context = nullptr;
 
 // Makes the window for MONITOR. False after recording why.
 bool addOutput(const X11Monitor& monitor) {
-    Window window = makeX11DesktopWindow(wallpaperDisplay, visualInfo->visual, visualInfo->depth, colormap, monitor,
-                                         wallpaperKeptDownByUs);
+    Window window = makeX11DesktopWindow(wallpaperDisplay, visualInfo->visual, visualInfo->depth, colormap, monitor);
     if (window == 0) {
         setPlatformError("cannot make a window for the desktop's background");
         return false;
@@ -44,11 +43,11 @@ bool addOutput(const X11Monitor& monitor) {
     return true;
 }
 
+// Mapping does not raise an override-redirect window: it shows where it was
+// put first.
 void mapOutput(const WallpaperOutput& output) {
+    stackX11On(wallpaperDisplay, {output.window}, findWallpaperFloor());
     XMapWindow(wallpaperDisplay, output.window);
-    if (wallpaperKeptDownByUs) {
-        XLowerWindow(wallpaperDisplay, output.window);
-    }
 }
 
 void removeLastOutput() {
@@ -110,7 +109,6 @@ bool startOnDisplay() {
     if (!claimX11Wallpaper(wallpaperDisplay, wallpaperClaimOwner)) {
         return false;
     }
-    wallpaperKeptDownByUs = !checkX11DesktopWindowsManaged(wallpaperDisplay);
     colormap = makeX11Colormap(wallpaperDisplay, visualInfo->visual);
     for (const X11Monitor& monitor : readX11Monitors(wallpaperDisplay)) {
         if (!addOutput(monitor)) {
@@ -123,13 +121,6 @@ bool startOnDisplay() {
     watchX11Monitors(wallpaperDisplay);
     startX11StackWatch(wallpaperDisplay);
     startX11BlankWatch(wallpaperDisplay);
-    if (wallpaperKeptDownByUs) {
-        Window root = DefaultRootWindow(wallpaperDisplay);
-        XWindowAttributes rootAttributes;
-        if (XGetWindowAttributes(wallpaperDisplay, root, &rootAttributes) != 0) {
-            XSelectInput(wallpaperDisplay, root, rootAttributes.your_event_mask | SubstructureNotifyMask);
-        }
-    }
     for (const WallpaperOutput& output : wallpaperOutputs) {
         mapOutput(output);
     }
@@ -166,6 +157,7 @@ void x11WallpaperDestroyWindow() {
     }
     clearQueuedEvents();
     forgetWallpaperEvents();
+    forgetWallpaperStacking();
     drainX11Requests(wallpaperDisplay);
     XCloseDisplay(wallpaperDisplay);
     wallpaperDisplay = nullptr;
@@ -274,12 +266,6 @@ void followWallpaperMonitors() {
 void readWallpaperCoverage() {
     for (WallpaperOutput& output : wallpaperOutputs) {
         output.covered = checkX11WindowCovered(wallpaperDisplay, output.window);
-    }
-}
-
-void keepWallpaperAtTheBottom() {
-    for (const WallpaperOutput& output : wallpaperOutputs) {
-        XLowerWindow(wallpaperDisplay, output.window);
     }
 }
 

@@ -3,6 +3,7 @@
 // the backend includes this; everything else sees platform/platform.h alone.
 #include <X11/Xlib.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/x11/desktop.h"
@@ -18,12 +19,10 @@ struct WallpaperOutput {
 };
 
 // The wallpaper's own connection (null while none runs), its outputs in
-// monitor order, whether the program lowers them itself because no window
-// manager keeps DESKTOP windows under the others, and the window of ours
-// that holds the display's wallpaper claim.
+// monitor order, and the window of ours that holds the display's wallpaper
+// claim.
 extern Display* wallpaperDisplay;
 extern std::vector<WallpaperOutput> wallpaperOutputs;
-extern bool wallpaperKeptDownByUs;
 extern Window wallpaperClaimOwner;
 
 // Follows the monitors as they are now: moves, resizes, adds and removes
@@ -31,8 +30,25 @@ extern Window wallpaperClaimOwner;
 void followWallpaperMonitors();
 // Reads again which outputs the window stack covers.
 void readWallpaperCoverage();
-// Lowers every output under all other windows.
-void keepWallpaperAtTheBottom();
+
+// Where the outputs stand in the stack (stacking.cpp). The child of the
+// root right above which they belong (None: the bottom): the highest
+// desktop window of another program that paints its own background; its
+// program is told of once, on standard output.
+Window findWallpaperFloor();
+// Puts the outputs back in their place when the stack has them elsewhere;
+// true when it restacked them.
+bool keepWallpaperInPlace();
+// True when the desktop windows' looks are due to be read again, or a pause
+// in restacking has ended: the place is to be checked though no event came.
+bool checkWallpaperPlaceDue();
+// Forgets what was learnt of the desktop's windows, for a wallpaper that ended.
+void forgetWallpaperStacking();
+// The line that tells the user of NAME, a desktop program whose icons the
+// picture is drawn over, what would keep them over it (advice.cpp).
+// CLEAR_WITHOUT_BLENDING: its window is clear around its icons, but no
+// compositing manager runs to show what lies beneath.
+std::string adviseX11DesktopProgram(const std::string& name, bool clearWithoutBlending);
 
 // Reads the connection, the quit signals and the claim, sleeping up to WAIT
 // milliseconds (0: not at all) when nothing is due; what they say is queued

@@ -1,0 +1,21 @@
+// X11 wallpaper backend: what the user is told of a desktop program whose
+// icons the picture hides, and what would keep them. Of the desktop
+// programs Debian ships, only nemo-desktop leaves clear what lies around
+// its icons, and a compositing manager must then blend it; xfdesktop,
+// pcmanfm, pcmanfm-qt and caja paint an opaque background whatever their
+// settings say, and Plasma's desktop paints its own wallpaper.
+#include <string>
+
+#include "platform/x11_wallpaper/x11_wallpaper_backend.h"
+
+std::string adviseX11DesktopProgram(const std::string& name, bool clearWithoutBlending) {
+    std::string program = name.empty() ? "the desktop program" : name;
+    if (clearWithoutBlending) {
+        return "Marivelle: " + program + " shows what lies under its icons only while a compositing manager runs, " +
+               "so the aquarium is drawn over it and hides them (clicks still reach it); to keep them, turn on " +
+               "the window manager's compositor or start one (such as xcompmgr)";
+    }
+    return "Marivelle: " + program + " paints its own background under its icons, so the aquarium is drawn over " +
+           "it and hides them (clicks still reach it); to keep desktop icons over the aquarium, run nemo-desktop " +
+           "in its place with a compositing manager, or run the desktop without " + program;
+}

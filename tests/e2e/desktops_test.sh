@@ -1,0 +1,289 @@
+#!/usr/bin/env bash
+# End-to-end tests of the wallpaper on the X11 desktops people use, under
+# Xvfb, each with its own window manager and desktop program as Debian
+# ships them and a few files on ~/Desktop: the aquarium shows and moves
+# whichever starts first; the desktop program's right-click menu (or the
+# window manager's root menu) still opens; a left click, a window minimised
+# or closed never takes the picture away; the icons show over it where the
+# program lets what lies beneath show; covered, it sleeps; --stop gives the
+# desktop back as it was.
+# Usage: desktops_test.sh CASE   (APP, DATA_DIR, MAKE_WINDOW and STACK_WINDOW in the environment)
+source "$(dirname "$0")/lib.sh"
+case_name=${1:?case}
+TITLE="Marivelle wallpaper"
+# The user the desktop programs that refuse root run as.
+DESKTOP_USER=nobody
+DESKTOP_PIDS=()
+
+stop_desktop() {
+  local pid
+  for pid in "${DESKTOP_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
+  cleanup
+}
+trap stop_desktop EXIT
+
+# A home of its own with the files a desktop shows: two notes and a folder.
+# Readable and writable by DESKTOP_USER, for the programs that run as it.
+make_home() {
+  export HOME=$WORK/home
+  export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+  export XDG_RUNTIME_DIR=$WORK/runtime
+  mkdir -p "$HOME/Desktop/Projects" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  echo "Buy fish food" >"$HOME/Desktop/notes.txt"
+  echo "Clean the glass" >"$HOME/Desktop/todo.txt"
+  printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\n' >"$XDG_CONFIG_HOME/user-dirs.dirs"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  chmod 755 "$WORK"
+}
+
+# A session bus of its own, as a desktop session has; for USER when given.
+start_session_bus() {
+  local line
+  if [ $# -gt 0 ]; then
+    chown -R "$1" "$HOME" "$XDG_RUNTIME_DIR"
+    line=$(timeout 30 setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups dbus-launch --sh-syntax) ||
+      fail "no session bus for $1"
+  else
+    line=$(timeout 30 dbus-launch --sh-syntax) || fail "no session bus"
+  fi
+  eval "$line"
+}
+
+# Starts COMMAND... as a long-lived part of the desktop, its output in
+# NAME.log.
+start_part() {
+  local name=$1
+  shift
+  "$@" >"$WORK/$name.log" 2>&1 &
+  DESKTOP_PIDS+=($!)
+}
+
+# True once a mapped window of type DESKTOP other than the wallpaper's exists;
+# sets DESKTOP_WINDOW to it.
+find_desktop_window() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+    xprop -id "$id" _NET_WM_WINDOW_TYPE WM_CLASS 2>/dev/null | grep -q '_NET_WM_WINDOW_TYPE_DESKTOP' || continue
+    xprop -id "$id" WM_CLASS 2>/dev/null | grep -q '"Marivelle"' && continue
+    DESKTOP_WINDOW=$(printf '0x%x' "$id")
+    return 0
+  done
+  return 1
+}
+wait_desktop_window() {
+  wait_until "$WAIT_SECONDS" find_desktop_window || fail "$1 shows no desktop window: $(tail -n 5 "$WORK/$1.log")"
+}
+
+# The desktops, each started as its session starts it: the window manager,
+# then the desktop program (start_icons).
+start_manager() {
+  case "$1" in
+  xfwm4_composited | xfwm4)
+    start_part xfwm4 xfwm4 --compositor="$([ "$1" = xfwm4 ] && echo off || echo on)" ;;
+  marco) start_part marco marco --composite ;;
+  openbox) start_part openbox openbox ;;
+  openbox_composited)
+    start_part openbox openbox
+    start_compositor ;;
+  esac
+  wait_until "$WAIT_SECONDS" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+    fail "the window manager $1 did not start: $(tail -n 5 "$WORK/${1%_composited}.log")"
+}
+
+start_icons() {
+  case "$1" in
+  xfdesktop) start_part xfdesktop xfdesktop ;;
+  pcmanfm) start_part pcmanfm pcmanfm --desktop ;;
+  pcmanfm-qt) start_part pcmanfm-qt pcmanfm-qt --desktop ;;
+  caja) start_part caja caja -n --force-desktop ;;
+  # It refuses to run as root.
+  nemo-desktop)
+    start_part nemo-desktop setpriv --reuid="$DESKTOP_USER" --regid="$(id -g "$DESKTOP_USER")" --clear-groups \
+      nemo-desktop ;;
+  esac
+  wait_desktop_window "$1"
+}
+
+# True when a picture of the screen shows the aquarium over at least MIN %
+# of it, outside the first icons' corner.
+screen_shows_aquarium() {
+  "$IM_IMPORT" -window root "$WORK/root.png" 2>/dev/null && picture_shows_grid "$WORK/root.png" "$1" 800x600+400+300
+}
+expect_aquarium() {
+  wait_until --every 0.5 "$WAIT_SECONDS" screen_shows_aquarium 3 ||
+    fail "$1: the aquarium does not show (${GRIDS:-no picture} % grid); the stack from the top:" \
+      "$(xwininfo -root -children | grep -E '^ +0x' | head -n 12)"
+  local took
+  took=$(wait_for_motion root) || fail "$1: the aquarium does not move"
+  echo "$1: the aquarium shows (${GRIDS} % grid) and moves, $took ms later"
+}
+
+# The mapped top-level windows, one id a line.
+viewable_ids() { viewable_top_windows | cut -f1 | sort; }
+
+# Right-clicks an empty spot of the desktop and checks that a menu opens (a
+# new window is mapped), then closes it.
+expect_menu() {
+  local before
+  viewable_ids >"$WORK/before_menu"
+  timeout 30 xdotool mousemove 1000 800 click 3
+  new_window() { viewable_ids | comm -13 "$WORK/before_menu" - | grep -q .; }
+  wait_until "$WAIT_SECONDS" new_window || fail "$1: a right-click on the desktop opened no menu"
+  echo "$1: a right-click opens $(viewable_ids | comm -13 "$WORK/before_menu" - | head -n 1)"
+  timeout 30 xdotool key Escape
+  menu_gone() { ! new_window; }
+  wait_until "$WAIT_SECONDS" menu_gone || fail "$1: Escape did not close the menu"
+}
+
+# A left click on an empty spot, a window minimised and one closed: the
+# aquarium still shows, moves, and stays shown a while.
+expect_kept() {
+  local what=$1
+  timeout 30 xdotool mousemove 1000 800 click 1
+  expect_aquarium "$what: after a left click on the desktop"
+  start_cover 500 300
+  shown_with_cover() {
+    screen_shows_aquarium 3 && [ "$(grid_share "$WORK/root.png" "$(geometry_of "$COVER")")" -lt 1 ]
+  }
+  wait_until --every 0.5 "$WAIT_SECONDS" shown_with_cover ||
+    fail "$what: a window over the aquarium does not show over it ($(grid_share "$WORK/root.png" "$(geometry_of "$COVER")") % grid inside it)"
+  timeout 30 xdotool windowminimize "$COVER"
+  wait_until "$WAIT_SECONDS" window_hidden "$COVER" || fail "$what: the window was not minimised"
+  expect_aquarium "$what: after the last window was minimised"
+  xdotool windowmap "$COVER"
+  wait_until "$WAIT_SECONDS" window_viewable "$COVER" || fail "$what: the window was not restored"
+  kill "$COVER_PID"
+  wait_until "$WAIT_SECONDS" window_hidden "$COVER" || fail "$what: the window was not closed"
+  expect_aquarium "$what: after the last window was closed"
+  holds_throughout 3 screen_shows_aquarium 3 || fail "$what: the aquarium went away (${GRIDS} % grid)"
+}
+
+# The window's place and size on the screen, as WxH+X+Y.
+geometry_of() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
+}
+
+# Starts a window of another program of WIDTH x HEIGHT; sets COVER to its id
+# and COVER_PID to its process.
+start_cover() {
+  rm -f "$WORK/cover.id"
+  "$MAKE_WINDOW" 8 "$1" "$2" >"$WORK/cover.id" &
+  COVER_PID=$!
+  wait_until "$WAIT_SECONDS" test -s "$WORK/cover.id" || fail "no window of another program"
+  COVER=$(cat "$WORK/cover.id")
+  wait_until "$WAIT_SECONDS" window_viewable "$COVER" || fail "the window of another program is not shown"
+}
+
+# The share, in percent, of the pixels of the desktop's first icons (the
+# corner where desktop programs put them) in the picture BEFORE, taken
+# without the aquarium, that are the same in AFTER: the icons over it.
+icons_kept() {
+  local crop=400x300+0+0 background
+  background=$("$IM_CONVERT" "$1" -crop 1x1+1279+1023 -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}')
+  paste <("$IM_CONVERT" "$1" -crop "$crop" +repage -depth 8 rgb:- | od -An -v -tu1 -w3) \
+    <("$IM_CONVERT" "$2" -crop "$crop" +repage -depth 8 rgb:- | od -An -v -tu1 -w3) |
+    awk -v bg="$background" '
+      { c = sprintf("#%02X%02X%02X", $1, $2, $3); if (c == bg) next; icon++
+        if ($1 == $4 && $2 == $5 && $3 == $6) same++ }
+      END { if (icon < 500) print 0; else print int(same * 100 / icon) }'
+}
+
+# One session of a desktop: MANAGER, the desktop program ICONS (or none),
+# and whether the icons show over the aquarium (shown or hidden).
+run_desktop() {
+  local manager=$1 icons=$2 expect_icons=$3 what="$1 with ${2}"
+  make_home
+  start_xvfb
+  if [ "$icons" = nemo-desktop ]; then
+    start_session_bus "$DESKTOP_USER"
+  else
+    start_session_bus
+  fi
+  start_manager "$manager"
+  # Started before the desktop program: it still shows once the program has.
+  start_app_with --wallpaper
+  wait_until --while app_running "$WAIT_SECONDS" find_window "$TITLE" >/dev/null || fail "no wallpaper window"
+  if [ "$icons" != none ]; then
+    start_icons "$icons"
+  fi
+  expect_aquarium "$what, the wallpaper started first"
+  timeout 30 "$APP" --wallpaper --stop >/dev/null 2>&1 || fail "--stop failed"
+  [ "$(wait_exit)" = 0 ] || fail "the wallpaper did not end with 0 after --stop"
+  # The desktop alone, as it was before any wallpaper.
+  settled() { screenshot root "$WORK/before.png" && sleep 1 && screenshot root "$WORK/again.png" &&
+    [ "$(pixels_changed "$WORK/before.png" "$WORK/again.png")" -lt 100 ]; }
+  wait_until "$WAIT_SECONDS" settled || fail "the desktop did not settle once the wallpaper ended"
+  # Started after the desktop program.
+  start_app_with --wallpaper
+  expect_aquarium "$what, the wallpaper started after"
+  screenshot root "$WORK/with.png"
+  local kept
+  kept=$(icons_kept "$WORK/before.png" "$WORK/with.png")
+  echo "$what: $kept % of the icons' pixels as the desktop program draws them"
+  if [ "$expect_icons" = shown ]; then
+    [ "$kept" -ge 60 ] || fail "$what: the icons are not shown over the aquarium ($kept % of their pixels)"
+  fi
+  expect_menu "$what"
+  expect_kept "$what"
+  start_cover 400 300
+  "$STACK_WINDOW" maximise "$COVER"
+  maximised() { [ "$(geometry_of "$COVER" | cut -d+ -f1)" != 400x300 ]; }
+  wait_until "$WAIT_SECONDS" maximised || fail "$what: the window was not maximised"
+  expect_idle_cpu "$what: covered by a maximised window"
+  kill "$COVER_PID"
+  timeout 30 "$APP" --wallpaper --stop >/dev/null 2>&1 || fail "--stop failed"
+  [ "$(wait_exit)" = 0 ] || fail "the wallpaper did not end with 0 after --stop"
+  as_before() { screenshot root "$WORK/after.png" && [ "$(pixels_changed "$WORK/before.png" "$WORK/after.png")" -lt 2000 ]; }
+  wait_until "$WAIT_SECONDS" as_before ||
+    fail "$what: after --stop the desktop differs from before in $(pixels_changed "$WORK/before.png" "$WORK/after.png") pixels"
+  # What the wallpaper told of the desktop program, once.
+  ADVICE=$(cat "$WORK/app.out")
+  echo "$what: the wallpaper said: ${ADVICE:-nothing}"
+}
+
+# Checks that the last wallpaper said one line naming PROGRAM and CLUE.
+expect_advice() {
+  [ "$(echo "$ADVICE" | grep -c .)" = 1 ] && echo "$ADVICE" | grep -q "^Marivelle: $1 .*$2" ||
+    fail "the wallpaper should name $1 and '$2' in one line, said: $ADVICE"
+}
+
+case "$case_name" in
+xfce_composited)
+  run_desktop xfwm4_composited xfdesktop hidden
+  expect_advice xfdesktop "run nemo-desktop"
+  ;;
+xfce)
+  run_desktop xfwm4 xfdesktop hidden
+  expect_advice xfdesktop "run nemo-desktop"
+  ;;
+lxde)
+  run_desktop openbox pcmanfm hidden
+  expect_advice pcmanfm "run nemo-desktop"
+  ;;
+lxqt)
+  run_desktop openbox pcmanfm-qt hidden
+  expect_advice pcmanfm-qt "run nemo-desktop"
+  ;;
+mate)
+  run_desktop marco caja hidden
+  expect_advice caja "run nemo-desktop"
+  ;;
+nemo_composited)
+  run_desktop openbox_composited nemo-desktop shown
+  [ -z "$ADVICE" ] || fail "the icons show, yet the wallpaper said: $ADVICE"
+  ;;
+nemo)
+  run_desktop openbox nemo-desktop hidden
+  expect_advice nemo-desktop "compositing manager"
+  ;;
+openbox)
+  run_desktop openbox none hidden
+  [ -z "$ADVICE" ] || fail "no desktop program runs, yet the wallpaper said: $ADVICE"
+  ;;
+*) fail "unknown case $case_name" ;;
+esac
+echo "PASS: $case_name"
