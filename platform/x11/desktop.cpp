@@ -7,9 +7,11 @@
 #include <X11/extensions/shape.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "platform/x11/errors.h"
+#include "platform/x11/window_facts.h"
 
 namespace {
 
@@ -110,6 +112,36 @@ bool checkX11MonitorEvent(Display* display, const XEvent& event) {
         return true;
     }
     return event.type == eventBase + RRNotify;
+}
+
+std::string readX11WindowManagerName(Display* display) {
+    std::string name;
+    checkX11RequestsFail(display, 0, [&] {
+        Atom check = atom(display, "_NET_SUPPORTING_WM_CHECK");
+        std::vector<unsigned long> manager = readX11Longs(display, DefaultRootWindow(display), check, XA_WINDOW, 1);
+        // A stale property left by a manager that quit names a window that
+        // does not name itself.
+        if (manager.empty() || readX11Longs(display, manager[0], check, XA_WINDOW, 1) != manager) {
+            return;
+        }
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, manager[0], atom(display, "_NET_WM_NAME"), 0, 64, False,
+                               atom(display, "UTF8_STRING"), &type, &format, &count, &after, &data) == Success &&
+            format == 8 && data != nullptr) {
+            name.assign(reinterpret_cast<const char*>(data), count);
+        }
+        if (data != nullptr) {
+            XFree(data);
+        }
+    });
+    for (char& c : name) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return name;
 }
 
 Colormap makeX11Colormap(Display* display, Visual* visual) {

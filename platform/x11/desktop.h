@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 struct X11Monitor {
@@ -24,6 +25,10 @@ void watchX11Monitors(Display* display);
 // to date.
 bool checkX11MonitorEvent(Display* display, const XEvent& event);
 
+// The name the running EWMH window manager gives itself (_NET_WM_NAME on
+// its check window), in lower case: "xfwm4", "marco", "openbox"; empty
+// when none runs.
+std::string readX11WindowManagerName(Display* display);
 // A colormap for windows of VISUAL that shows their pixels as they are: a
 // DirectColor visual (the one a GL context may get) is given a linear ramp,
 // where an empty map would show every pixel black.

@@ -8,12 +8,29 @@
 
 #include "platform/x11_wallpaper/x11_wallpaper_backend.h"
 
-std::string adviseX11DesktopProgram(const std::string& name, bool clearWithoutBlending) {
+namespace {
+
+// The command that turns on compositing under the window manager MANAGER:
+// its own setting where it has a compositor, else a compositing manager
+// of its own.
+std::string findCompositingCommand(const std::string& manager) {
+    if (manager == "xfwm4") {
+        return "xfconf-query -c xfwm4 -p /general/use_compositing -s true";
+    }
+    if (manager == "marco") {
+        return "gsettings set org.mate.Marco.general compositing-manager true";
+    }
+    return "xcompmgr &";
+}
+
+} // namespace
+
+std::string adviseX11DesktopProgram(const std::string& name, bool clearWithoutBlending, const std::string& manager) {
     std::string program = name.empty() ? "the desktop program" : name;
     if (clearWithoutBlending) {
         return "Marivelle: " + program + " shows what lies under its icons only while a compositing manager runs, " +
-               "so the aquarium is drawn over it and hides them (clicks still reach it); to keep them, turn on " +
-               "the window manager's compositor or start one (such as xcompmgr)";
+               "so the aquarium is drawn over it and hides them (clicks still reach it); to keep them, run: " +
+               findCompositingCommand(manager);
     }
     return "Marivelle: " + program + " paints its own background under its icons, so the aquarium is drawn over " +
            "it and hides them (clicks still reach it); to keep desktop icons over the aquarium, run nemo-desktop " +

@@ -19,6 +19,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/x11/desktop.h"
 #include "platform/x11/desktop_stack.h"
 #include "platform/x11/see_through.h"
 #include "platform/x11_wallpaper/x11_wallpaper_backend.h"
@@ -109,7 +110,9 @@ void tellHidden(Window client, const Looks& seen) {
         }
     }
     told.push_back(name);
-    std::printf("%s\n", adviseX11DesktopProgram(name, seen.clear && !seen.blended).c_str());
+    std::printf("%s\n", adviseX11DesktopProgram(name, seen.clear && !seen.blended,
+                                                readX11WindowManagerName(wallpaperDisplay))
+                             .c_str());
     std::fflush(stdout);
 }
 

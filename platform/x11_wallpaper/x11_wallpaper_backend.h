@@ -47,8 +47,9 @@ void forgetWallpaperStacking();
 // The line that tells the user of NAME, a desktop program whose icons the
 // picture is drawn over, what would keep them over it (advice.cpp).
 // CLEAR_WITHOUT_BLENDING: its window is clear around its icons, but no
-// compositing manager runs to show what lies beneath.
-std::string adviseX11DesktopProgram(const std::string& name, bool clearWithoutBlending);
+// compositing manager runs to show what lies beneath; MANAGER, the window
+// manager's name, tells how to start one.
+std::string adviseX11DesktopProgram(const std::string& name, bool clearWithoutBlending, const std::string& manager);
 
 // Reads the connection, the quit signals and the claim, sleeping up to WAIT
 // milliseconds (0: not at all) when nothing is due; what they say is queued

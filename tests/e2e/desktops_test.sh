@@ -15,10 +15,19 @@ TITLE="Marivelle wallpaper"
 DESKTOP_USER=nobody
 DESKTOP_PIDS=()
 
+# Ends process PID and every process it started.
+kill_tree() {
+  local child
+  for child in $(pgrep -P "$1"); do
+    kill_tree "$child"
+  done
+  kill "$1" 2>/dev/null
+}
+
 stop_desktop() {
   local pid
   for pid in "${DESKTOP_PIDS[@]}"; do
-    kill "$pid" 2>/dev/null
+    kill_tree "$pid"
   done
   [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
   cleanup
@@ -39,16 +48,10 @@ make_home() {
   chmod 755 "$WORK"
 }
 
-# A session bus of its own, as a desktop session has; for USER when given.
+# A session bus of its own, as a desktop session has.
 start_session_bus() {
   local line
-  if [ $# -gt 0 ]; then
-    chown -R "$1" "$HOME" "$XDG_RUNTIME_DIR"
-    line=$(timeout 30 setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups dbus-launch --sh-syntax) ||
-      fail "no session bus for $1"
-  else
-    line=$(timeout 30 dbus-launch --sh-syntax) || fail "no session bus"
-  fi
+  line=$(timeout 30 dbus-launch --sh-syntax) || fail "no session bus"
   eval "$line"
 }
 
@@ -82,7 +85,10 @@ wait_desktop_window() {
 start_manager() {
   case "$1" in
   xfwm4_composited | xfwm4)
-    start_part xfwm4 xfwm4 --compositor="$([ "$1" = xfwm4 ] && echo off || echo on)" ;;
+    # The user's own setting, as XFCE's window manager settings keep it.
+    timeout 30 xfconf-query -c xfwm4 -p /general/use_compositing -n -t bool \
+      -s "$([ "$1" = xfwm4 ] && echo false || echo true)" || fail "xfconf cannot keep xfwm4's settings"
+    start_part xfwm4 xfwm4 ;;
   marco) start_part marco marco --composite ;;
   openbox) start_part openbox openbox ;;
   openbox_composited)
@@ -99,10 +105,15 @@ start_icons() {
   pcmanfm) start_part pcmanfm pcmanfm --desktop ;;
   pcmanfm-qt) start_part pcmanfm-qt pcmanfm-qt --desktop ;;
   caja) start_part caja caja -n --force-desktop ;;
-  # It refuses to run as root.
+  # It refuses to run as root: it runs as another user, with a session bus
+  # and a runtime folder of that user's own, in the same home.
   nemo-desktop)
+    chown -R "$DESKTOP_USER" "$HOME"
+    mkdir -p "$WORK/runtime-$DESKTOP_USER"
+    chown "$DESKTOP_USER" "$WORK/runtime-$DESKTOP_USER"
+    chmod 700 "$WORK/runtime-$DESKTOP_USER"
     start_part nemo-desktop setpriv --reuid="$DESKTOP_USER" --regid="$(id -g "$DESKTOP_USER")" --clear-groups \
-      nemo-desktop ;;
+      env XDG_RUNTIME_DIR="$WORK/runtime-$DESKTOP_USER" dbus-run-session -- nemo-desktop ;;
   esac
   wait_desktop_window "$1"
 }
@@ -198,11 +209,7 @@ run_desktop() {
   local manager=$1 icons=$2 expect_icons=$3 what="$1 with ${2}"
   make_home
   start_xvfb
-  if [ "$icons" = nemo-desktop ]; then
-    start_session_bus "$DESKTOP_USER"
-  else
-    start_session_bus
-  fi
+  start_session_bus
   start_manager "$manager"
   # Started before the desktop program: it still shows once the program has.
   start_app_with --wallpaper
@@ -251,6 +258,29 @@ expect_advice() {
     fail "the wallpaper should name $1 and '$2' in one line, said: $ADVICE"
 }
 
+# Starts the wallpaper again, runs the command its line names, as a user
+# would, and checks that the icons then come to show over the aquarium.
+follow_advice() {
+  local command
+  start_app_with --wallpaper
+  told() { grep -q "run: " "$WORK/app.out"; }
+  wait_until --while app_running "$WAIT_SECONDS" told || fail "the wallpaper names no command: $(cat "$WORK/app.out")"
+  command=$(sed -n 's/^.*; to keep them, run: //p' "$WORK/app.out")
+  echo "running what the wallpaper said: $command"
+  if [[ $command = *' &' ]]; then
+    # shellcheck disable=SC2086 # a command line as the user would type it
+    start_part followed ${command% &}
+  else
+    timeout 30 sh -c "$command" || fail "the command it named failed: $command"
+  fi
+  icons_over() { screenshot root "$WORK/with.png" && [ "$(icons_kept "$WORK/before.png" "$WORK/with.png")" -ge 60 ]; }
+  wait_until --while app_running "$WAIT_SECONDS" icons_over ||
+    fail "after '$command' the icons are still hidden ($(icons_kept "$WORK/before.png" "$WORK/with.png") % of their pixels)"
+  expect_aquarium "after '$command'"
+  echo "after '$command': $(icons_kept "$WORK/before.png" "$WORK/with.png") % of the icons' pixels over the aquarium"
+  timeout 30 "$APP" --wallpaper --stop >/dev/null 2>&1 || fail "--stop failed"
+}
+
 case "$case_name" in
 xfce_composited)
   run_desktop xfwm4_composited xfdesktop hidden
@@ -278,7 +308,13 @@ nemo_composited)
   ;;
 nemo)
   run_desktop openbox nemo-desktop hidden
-  expect_advice nemo-desktop "compositing manager"
+  expect_advice nemo-desktop "run: xcompmgr &"
+  follow_advice
+  ;;
+xfce_nemo)
+  run_desktop xfwm4 nemo-desktop hidden
+  expect_advice nemo-desktop "run: xfconf-query -c xfwm4 -p /general/use_compositing -s true"
+  follow_advice
   ;;
 openbox)
   run_desktop openbox none hidden
