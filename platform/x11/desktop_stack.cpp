@@ -29,8 +29,9 @@ std::vector<X11DesktopWindow> findX11DesktopWindows(const std::vector<Window>& o
         if (client == nullptr || !learnCopiedWindow(client, kKnowPlace | kKnowType) || !client->mapped) {
             continue;
         }
-        if (client->desktop) {
-            found.push_back({id, clientId});
+        top = findCopiedWindow(id);
+        if (client->desktop && top != nullptr) {
+            found.push_back({id, clientId, top->x, top->y, top->width + 2 * top->border, top->height + 2 * top->border});
         }
     }
     return found;

@@ -8,10 +8,15 @@
 #include <vector>
 
 // A mapped window of another program whose type is DESKTOP: the child of
-// the root that holds it (a manager's frame, or itself) and the window.
+// the root that holds it (a manager's frame, or itself), the window, and
+// the frame's place on the root.
 struct X11DesktopWindow {
     Window frame;
     Window client;
+    long x;
+    long y;
+    long width;
+    long height;
 };
 
 // The desktop windows of other programs, bottom to top; OURS, the

@@ -43,6 +43,22 @@ constexpr double kSeeThroughShare = 0.5;
 constexpr size_t kRestacksInASecond = 20;
 constexpr auto kRestackPause = std::chrono::seconds(5);
 
+// True when DESKTOP covers a whole monitor of the outputs': a desktop
+// program's window under its icons. A smaller desktop window (a system
+// monitor or a clock on the desktop, as conky makes) is left above the
+// picture, wherever it is.
+bool checkCoversMonitor(const X11DesktopWindow& desktop) {
+    for (const WallpaperOutput& output : wallpaperOutputs) {
+        const X11Monitor& monitor = output.monitor;
+        if (desktop.x <= monitor.x && desktop.y <= monitor.y &&
+            desktop.x + desktop.width >= monitor.x + monitor.width &&
+            desktop.y + desktop.height >= monitor.y + monitor.height) {
+            return true;
+        }
+    }
+    return false;
+}
+
 struct Looks {
     Clock::time_point next;
     int looked = 0;
@@ -147,6 +163,9 @@ Window findWallpaperFloor() {
     Window floorClient = None;
     std::vector<X11DesktopWindow> desktops = findX11DesktopWindows(ourWindows());
     for (const X11DesktopWindow& desktop : desktops) {
+        if (!checkCoversMonitor(desktop)) {
+            continue;
+        }
         const Looks& seen = readLooks(desktop.client, now);
         if (!seen.clear || !seen.blended) {
             floor = desktop.frame;

@@ -33,8 +33,8 @@ void readWallpaperCoverage();
 
 // Where the outputs stand in the stack (stacking.cpp). The child of the
 // root right above which they belong (None: the bottom): the highest
-// desktop window of another program that paints its own background; its
-// program is told of once, on standard output.
+// desktop window of another program that covers a whole monitor and paints
+// its own background; its program is told of once, on standard output.
 Window findWallpaperFloor();
 // Puts the outputs back in their place when the stack has them elsewhere;
 // true when it restacked them.

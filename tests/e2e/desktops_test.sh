@@ -319,6 +319,18 @@ xfce_nemo)
 openbox)
   run_desktop openbox none hidden
   [ -z "$ADVICE" ] || fail "no desktop program runs, yet the wallpaper said: $ADVICE"
+  # A small window on the desktop of type DESKTOP, as conky makes for a
+  # system monitor: it stays over the aquarium.
+  start_app_with --wallpaper
+  expect_aquarium "openbox alone, started again"
+  start_cover 300 200
+  xprop -id "$COVER" -f _NET_WM_WINDOW_TYPE 32a -set _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_DESKTOP
+  widget_shown() {
+    screen_shows_aquarium 3 && [ "$(grid_share "$WORK/root.png" "$(geometry_of "$COVER")")" -lt 1 ]
+  }
+  holds_throughout 3 widget_shown ||
+    fail "a small desktop window is hidden by the aquarium ($(grid_share "$WORK/root.png" "$(geometry_of "$COVER")") % grid inside it)"
+  echo "a small desktop window at $(geometry_of "$COVER") stays over the aquarium"
   ;;
 *) fail "unknown case $case_name" ;;
 esac
