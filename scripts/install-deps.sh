@@ -7,8 +7,9 @@
 # libxss-dev tells the program when the X server blanks the screen;
 # libxcomposite-dev lets the coverage tests make a compositing overlay.
 # systemd brings systemd-analyze, which checks the wallpaper's user unit.
-# The window managers and desktop programs of XFCE, LXDE, LXQt, MATE and
-# Cinnamon (nemo) are what the wallpaper is tried against.
+# The window managers and desktop programs of XFCE, LXDE, LXQt, MATE,
+# Cinnamon (nemo), KDE Plasma and GNOME are what the wallpaper is tried
+# against.
 # Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
 
@@ -19,6 +20,7 @@ packages=(
   xvfb xserver-xephyr xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xfonts-base xdotool x11-utils openbox xcompmgr
   glslang-tools imagemagick sway swaybg grim weston clang libclang-rt-dev python3 dbus dbus-x11 python3-dbus python3-gi systemd
   xfwm4 xfdesktop4 xfconf pcmanfm pcmanfm-qt marco mate-settings-daemon-common caja nemo
+  kwin-x11 plasma-desktop plasma-workspace kactivitymanagerd mutter
 )
 
 missing=()

@@ -178,13 +178,14 @@ Colormap makeX11Colormap(Display* display, Visual* visual) {
     return colormap;
 }
 
-Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor) {
+Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor,
+                            bool override) {
     Window root = DefaultRootWindow(display);
     XSetWindowAttributes attributes = {};
     attributes.colormap = colormap;
     attributes.background_pixel = 0;
     attributes.border_pixel = 0;
-    attributes.override_redirect = True;
+    attributes.override_redirect = override ? True : False;
     attributes.event_mask = StructureNotifyMask | VisibilityChangeMask | ExposureMask;
     Window window = XCreateWindow(display, root, monitor.x, monitor.y, static_cast<unsigned>(monitor.width),
                                   static_cast<unsigned>(monitor.height), 0, depth, InputOutput, visual,

@@ -36,9 +36,10 @@ Colormap makeX11Colormap(Display* display, Visual* visual);
 // Makes, unmapped, a window of VISUAL, DEPTH and COLORMAP over MONITOR that is a
 // desktop background: type DESKTOP, below, sticky, on every desktop, never
 // in a task bar or pager, taking no focus, letting every click through, of
-// class "Marivelle". It is override-redirect: no window manager frames it
-// (a frame would take the clicks it lets through) or stacks it; the
-// program places it. 0 on failure.
-Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor);
+// class "Marivelle". OVERRIDE makes it override-redirect: no window manager
+// frames it (a frame would take the clicks it lets through) or stacks it,
+// and the program places it. 0 on failure.
+Window makeX11DesktopWindow(Display* display, Visual* visual, int depth, Colormap colormap, const X11Monitor& monitor,
+                            bool override);
 // Moves and resizes the window onto MONITOR.
 void placeX11DesktopWindow(Display* display, Window window, const X11Monitor& monitor);

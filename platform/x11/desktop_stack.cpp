@@ -54,16 +54,46 @@ bool checkX11StackedOn(const std::vector<Window>& ours, Window floor) {
             ++seen;
             continue;
         }
-        // An unmapped window between hides nothing.
         CopiedWindow* other = findCopiedWindow(*at);
         if (other != nullptr && !learnCopiedWindow(other, kKnowPlace)) {
             continue;  // gone
         }
-        if (other == nullptr || other->mapped) {
+        // A window that draws nothing on the screen hides nothing either.
+        bool drawn = other == nullptr ||
+                     (other->mapped && !other->inputOnly && other->x < readCopiedRootWidth() &&
+                      other->y < readCopiedRootHeight() && other->x + other->width + 2 * other->border > 0 &&
+                      other->y + other->height + 2 * other->border > 0);
+        if (drawn) {
             return false;
         }
     }
     return seen == ours.size();
+}
+
+std::vector<Window> findX11OwnFrames(const std::vector<Window>& ours) {
+    std::vector<Window> frames;
+    for (Window window : ours) {
+        CopiedWindow* own = findOwnWindow(window);
+        if (own != nullptr && own->frame != None) {
+            frames.push_back(own->frame);
+        }
+    }
+    return frames;
+}
+
+void askX11StackedOn(Display* display, const std::vector<Window>& ours, Window floorClient) {
+    Window root = DefaultRootWindow(display);
+    for (Window window : ours) {
+        XEvent event = {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "_NET_RESTACK_WINDOW", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 2;  // from a pager: the user's own wish
+        event.xclient.data.l[1] = static_cast<long>(floorClient);
+        event.xclient.data.l[2] = floorClient != None ? Above : Below;
+        XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    }
 }
 
 void stackX11On(Display* display, const std::vector<Window>& ours, Window floor) {

@@ -27,6 +27,11 @@ std::string findCompositingCommand(const std::string& manager) {
 
 std::string adviseX11DesktopProgram(const std::string& name, bool clearWithoutBlending, const std::string& manager) {
     std::string program = name.empty() ? "the desktop program" : name;
+    // Plasma's desktop is its shell: there is no running Plasma without it.
+    if (program == "plasmashell") {
+        return "Marivelle: plasmashell paints Plasma's own wallpaper under its icons and widgets, so the aquarium is "
+               "drawn over it and hides them (clicks still reach them; the panels stay over the aquarium)";
+    }
     if (clearWithoutBlending) {
         return "Marivelle: " + program + " shows what lies under its icons only while a compositing manager runs, " +
                "so the aquarium is drawn over it and hides them (clicks still reach it); to keep them, run: " +

@@ -21,6 +21,7 @@
 
 #include "platform/x11/desktop.h"
 #include "platform/x11/desktop_stack.h"
+#include "platform/x11/stack_copy.h"
 #include "platform/x11/see_through.h"
 #include "platform/x11_wallpaper/x11_wallpaper_backend.h"
 
@@ -157,11 +158,19 @@ bool allowRestack(Clock::time_point now) {
 
 } // namespace
 
+// KWin (Plasma) and mutter (GNOME, and Cinnamon's muffin) build their
+// picture from the windows they manage, with override-redirect ones (menus,
+// tooltips) over all of them; xfwm4's, marco's and xcompmgr's follow the
+// server's stack.
+bool checkManagerDrawsUnmanagedOnTop(const std::string& manager) {
+    return manager == "kwin" || manager == "gnome shell" || manager.rfind("mutter", 0) == 0;
+}
+
 Window findWallpaperFloor() {
     Clock::time_point now = Clock::now();
     Window floor = None;
     Window floorClient = None;
-    std::vector<X11DesktopWindow> desktops = findX11DesktopWindows(ourWindows());
+    std::vector<X11DesktopWindow> desktops = findX11DesktopWindows(findX11OwnFrames(ourWindows()));
     for (const X11DesktopWindow& desktop : desktops) {
         if (!checkCoversMonitor(desktop)) {
             continue;
@@ -192,10 +201,16 @@ bool keepWallpaperInPlace() {
     }
     Window floor = findWallpaperFloor();
     std::vector<Window> ours = ourWindows();
-    if (checkX11StackedOn(ours, floor) || !allowRestack(Clock::now())) {
+    // A managed output is not in the stack before its manager framed it.
+    std::vector<Window> frames = findX11OwnFrames(ours);
+    if (frames.size() != ours.size() || checkX11StackedOn(frames, floor) || !allowRestack(Clock::now())) {
         return false;
     }
-    stackX11On(wallpaperDisplay, ours, floor);
+    if (wallpaperManaged) {
+        askX11StackedOn(wallpaperDisplay, ours, floor != None ? findCopiedClient(floor) : None);
+    } else {
+        stackX11On(wallpaperDisplay, ours, floor);
+    }
     // The events of the restack arrive before the next look at the stack.
     XSync(wallpaperDisplay, False);
     return true;

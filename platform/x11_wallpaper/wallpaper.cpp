@@ -25,6 +25,7 @@
 Display* wallpaperDisplay = nullptr;
 std::vector<WallpaperOutput> wallpaperOutputs;
 Window wallpaperClaimOwner = 0;
+bool wallpaperManaged = false;
 
 namespace {
 
@@ -34,7 +35,8 @@ GLXContext context = nullptr;
 
 // Makes the window for MONITOR. False after recording why.
 bool addOutput(const X11Monitor& monitor) {
-    Window window = makeX11DesktopWindow(wallpaperDisplay, visualInfo->visual, visualInfo->depth, colormap, monitor);
+    Window window = makeX11DesktopWindow(wallpaperDisplay, visualInfo->visual, visualInfo->depth, colormap, monitor,
+                                         !wallpaperManaged);
     if (window == 0) {
         setPlatformError("cannot make a window for the desktop's background");
         return false;
@@ -44,9 +46,12 @@ bool addOutput(const X11Monitor& monitor) {
 }
 
 // Mapping does not raise an override-redirect window: it shows where it was
-// put first.
+// put first. A managed one goes where its manager puts desktop windows, and
+// is moved once the manager has framed it.
 void mapOutput(const WallpaperOutput& output) {
-    stackX11On(wallpaperDisplay, {output.window}, findWallpaperFloor());
+    if (!wallpaperManaged) {
+        stackX11On(wallpaperDisplay, {output.window}, findWallpaperFloor());
+    }
     XMapWindow(wallpaperDisplay, output.window);
 }
 
@@ -109,6 +114,7 @@ bool startOnDisplay() {
     if (!claimX11Wallpaper(wallpaperDisplay, wallpaperClaimOwner)) {
         return false;
     }
+    wallpaperManaged = checkManagerDrawsUnmanagedOnTop(readX11WindowManagerName(wallpaperDisplay));
     colormap = makeX11Colormap(wallpaperDisplay, visualInfo->visual);
     for (const X11Monitor& monitor : readX11Monitors(wallpaperDisplay)) {
         if (!addOutput(monitor)) {

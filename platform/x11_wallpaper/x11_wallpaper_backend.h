@@ -24,6 +24,11 @@ struct WallpaperOutput {
 extern Display* wallpaperDisplay;
 extern std::vector<WallpaperOutput> wallpaperOutputs;
 extern Window wallpaperClaimOwner;
+// The outputs are windows the window manager manages, as desktop windows,
+// rather than override-redirect ones the program places itself: under a
+// compositing manager that draws every override-redirect window over the
+// windows it manages (KWin), whatever the stack says.
+extern bool wallpaperManaged;
 
 // Follows the monitors as they are now: moves, resizes, adds and removes
 // windows, and queues a size event for each output that changed.
@@ -36,9 +41,13 @@ void readWallpaperCoverage();
 // desktop window of another program that covers a whole monitor and paints
 // its own background; its program is told of once, on standard output.
 Window findWallpaperFloor();
-// Puts the outputs back in their place when the stack has them elsewhere;
-// true when it restacked them.
+// Puts the outputs back in their place when the stack has them elsewhere
+// (asking the window manager, for outputs it manages); true when it
+// restacked them.
 bool keepWallpaperInPlace();
+// Whether the window manager named MANAGER draws override-redirect windows
+// over the windows it manages, so that the outputs are to be managed ones.
+bool checkManagerDrawsUnmanagedOnTop(const std::string& manager);
 // True when the desktop windows' looks are due to be read again, or a pause
 // in restacking has ended: the place is to be checked though no event came.
 bool checkWallpaperPlaceDue();

@@ -1,10 +1,11 @@
 /* Lowers a window to the bottom of the stack, or asks the window manager to
- * maximise it (as its maximise button does), and returns once the X server
+ * maximise it (as its maximise button does) or make it fullscreen, and returns once the X server
  * has taken the request. With keep-lowest it acts as a program that wants
  * its window under all others, as another wallpaper tool would: it lowers
  * the window again whenever the stack changes, for SECONDS, then prints how
  * many times it did.
- * Usage: stack_window lower|maximise WINDOW_ID
+ * fullscreen asks for the window to fill its monitor, over any panel.
+ * Usage: stack_window lower|maximise|fullscreen WINDOW_ID
  *        stack_window keep-lowest WINDOW_ID SECONDS */
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -50,8 +51,9 @@ static long keep_lowest(Display* display, Window window, double seconds) {
 
 int main(int argc, char** argv) {
     int keep = argc == 4 && strcmp(argv[1], "keep-lowest") == 0;
-    if (!keep && (argc != 3 || (strcmp(argv[1], "lower") != 0 && strcmp(argv[1], "maximise") != 0))) {
-        fprintf(stderr, "usage: stack_window lower|maximise WINDOW_ID | keep-lowest WINDOW_ID SECONDS\n");
+    if (!keep && (argc != 3 || (strcmp(argv[1], "lower") != 0 && strcmp(argv[1], "maximise") != 0 &&
+                                strcmp(argv[1], "fullscreen") != 0))) {
+        fprintf(stderr, "usage: stack_window lower|maximise|fullscreen WINDOW_ID | keep-lowest WINDOW_ID SECONDS\n");
         return 2;
     }
     Display* display = XOpenDisplay(NULL);
@@ -71,8 +73,12 @@ int main(int argc, char** argv) {
         event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
         event.xclient.format = 32;
         event.xclient.data.l[0] = 1; /* add */
-        event.xclient.data.l[1] = (long)XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
-        event.xclient.data.l[2] = (long)XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+        if (strcmp(argv[1], "fullscreen") == 0) {
+            event.xclient.data.l[1] = (long)XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+        } else {
+            event.xclient.data.l[1] = (long)XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+            event.xclient.data.l[2] = (long)XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+        }
         event.xclient.data.l[3] = 1; /* from an application */
         XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
                    &event);
