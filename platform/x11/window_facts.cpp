@@ -123,20 +123,7 @@ bool readX11DesktopType(Display* display, Window window) {
 
 Window findX11ClientWindow(Display* display, Window frame, bool* nested) {
     Atom wmState = XInternAtom(display, "WM_STATE", False);
-    auto managed = [&](Window window) {
-        Atom type = None;
-        int format = 0;
-        unsigned long items = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        bool found = XGetWindowProperty(display, window, wmState, 0, 0, False, AnyPropertyType, &type, &format,
-                                        &items, &after, &data) == Success &&
-                     type != None;
-        if (data != nullptr) {
-            XFree(data);
-        }
-        return found;
-    };
+    auto managed = [&](Window window) { return !readX11Longs(display, window, wmState, wmState, 2).empty(); };
     *nested = false;
     if (managed(frame)) {
         return frame;

@@ -39,9 +39,11 @@ constexpr std::chrono::milliseconds kLookAfter[] = {std::chrono::milliseconds(10
 // beneath show around its icons.
 constexpr double kSeeThroughShare = 0.5;
 // Another program that keeps restacking the same windows would have the
-// two of them answer each other for ever: past this many restacks in a
-// second, the wallpaper lets the stack be for a while.
-constexpr size_t kRestacksInASecond = 20;
+// two of them answer each other for ever: past this many restacks in ten
+// seconds (a click on the desktop costs one), the wallpaper lets the stack
+// be for a while.
+constexpr size_t kRestacksAllowed = 30;
+constexpr auto kRestackSpan = std::chrono::seconds(10);
 constexpr auto kRestackPause = std::chrono::seconds(5);
 
 // True when DESKTOP covers a whole monitor of the outputs': a desktop
@@ -138,10 +140,10 @@ bool allowRestack(Clock::time_point now) {
     if (now < pausedUntil) {
         return false;
     }
-    while (!restacks.empty() && now - restacks.front() > std::chrono::seconds(1)) {
+    while (!restacks.empty() && now - restacks.front() > kRestackSpan) {
         restacks.pop_front();
     }
-    if (restacks.size() >= kRestacksInASecond) {
+    if (restacks.size() >= kRestacksAllowed) {
         pausedUntil = now + kRestackPause;
         restacks.clear();
         if (!pauseTold) {

@@ -193,7 +193,7 @@ expect_kept() {
   local what=$1
   timeout 30 xdotool mousemove 1000 800 click 1
   expect_aquarium "$what: after a left click on the desktop"
-  start_cover 500 300
+  start_shown_cover 500 300
   shown_with_cover() {
     screen_shows_aquarium 3 && [ "$(grid_share "$WORK/root.png" "$(geometry_of "$COVER")")" -lt 1 ]
   }
@@ -212,20 +212,9 @@ expect_kept() {
   holds_throughout 3 screen_shows_aquarium 3 || fail "$what: the aquarium went away (${GRIDS} % grid)"
 }
 
-# The window's place and size on the screen, as WxH+X+Y.
-geometry_of() {
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
-}
-
-# Starts a window of another program of WIDTH x HEIGHT; sets COVER to its id
-# and COVER_PID to its process.
-start_cover() {
-  rm -f "$WORK/cover.id"
-  "$MAKE_WINDOW" 8 "$1" "$2" >"$WORK/cover.id" &
-  COVER_PID=$!
-  wait_until "$WAIT_SECONDS" test -s "$WORK/cover.id" || fail "no window of another program"
-  COVER=$(cat "$WORK/cover.id")
+# A window of another program, shown.
+start_shown_cover() {
+  start_cover "$@"
   wait_until "$WAIT_SECONDS" window_viewable "$COVER" || fail "the window of another program is not shown"
 }
 
@@ -277,7 +266,7 @@ run_desktop() {
   # GNOME's window manager opens no menu on the bare desktop.
   [ "$manager" = mutter ] || expect_menu "$what"
   expect_kept "$what"
-  start_cover 400 300
+  start_shown_cover 400 300
   # Plasma's panel is translucent: over a maximised window's side of the
   # screen the aquarium still shows through it. A fullscreen window hides all.
   local state=maximise
@@ -376,7 +365,7 @@ openbox)
   # system monitor: it stays over the aquarium.
   start_app_with --wallpaper
   expect_aquarium "openbox alone, started again"
-  start_cover 300 200
+  start_shown_cover 300 200
   xprop -id "$COVER" -f _NET_WM_WINDOW_TYPE 32a -set _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_DESKTOP
   widget_shown() {
     screen_shows_aquarium 3 && [ "$(grid_share "$WORK/root.png" "$(geometry_of "$COVER")")" -lt 1 ]

@@ -399,6 +399,22 @@ picture_changed() {
   [[ $changed =~ ^[0-9]+$ ]] && [ "$changed" -ge "$4" ]
 }
 
+# The window's place and size on the screen, as WxH+X+Y.
+geometry_of() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
+}
+
+# Starts a window of another program of WIDTH x HEIGHT (MAKE_WINDOW); sets
+# COVER to its id and COVER_PID to its process.
+start_cover() {
+  rm -f "$WORK/cover.id"
+  "$MAKE_WINDOW" 8 "$1" "$2" >"$WORK/cover.id" &
+  COVER_PID=$!
+  wait_until "$WAIT_SECONDS" test -s "$WORK/cover.id" || fail "no window of another program"
+  COVER=$(cat "$WORK/cover.id")
+}
+
 # Starts openbox and waits until it has taken the screen.
 start_window_manager() {
   openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &

@@ -8,11 +8,6 @@ source "$(dirname "$0")/lib.sh"
 case_name=${1:?case}
 TITLE="Marivelle wallpaper"
 
-# The window's place and size on the screen, as WxH+X+Y.
-geometry_of() {
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
-}
 # True when the window's geometry matches the pattern GLOB.
 # shellcheck disable=SC2053 # the pattern is meant as one
 geometry_matches() { [[ $(geometry_of "$1") == $2 ]]; }
@@ -83,15 +78,6 @@ expect_one_line() {
   { [ "$code" = nonzero ] && [ "$CODE" != 0 ]; } || [ "$CODE" = "$code" ] || fail "$what: exit status $CODE, expected $code"
   [ "$(grep -c . "$WORK/err")" = 1 ] && grep -q "^Marivelle: .*$pattern" "$WORK/err" ||
     fail "$what: expected one line matching '$pattern' on standard error: $ERR"
-}
-
-# Starts a window of another program of WIDTH x HEIGHT; sets COVER to its id.
-start_cover() {
-  rm -f "$WORK/cover.id"
-  "$MAKE_WINDOW" 8 "$1" "$2" >"$WORK/cover.id" &
-  COVER_PID=$!
-  wait_until "$WAIT_SECONDS" test -s "$WORK/cover.id" || fail "no window of another program"
-  COVER=$(cat "$WORK/cover.id")
 }
 
 # The top-level windows from the top of the stack to the bottom (xwininfo lists
