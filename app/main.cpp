@@ -83,6 +83,9 @@ bool openWindow() {
     case RunMode::Wallpaper:
         opened = platformCreateWallpaper(options.bottomLayer);
         break;
+    case RunMode::Embedded:
+        opened = platformCreateEmbeddedWindow("Marivelle", 800, 600);
+        break;
     case RunMode::StopWallpaper:
         break;
     }

@@ -39,9 +39,10 @@ const char kHelp[] =
     "                 program that already runs on the display\n"
     "  --stop         with --wallpaper: end the wallpaper that runs and exit\n"
     "  --battery-fps N\n"
-    "                 with --root, --window-id or --wallpaper: at most N frames\n"
-    "                 a second while the machine runs on battery (0 to 1000; 10\n"
-    "                 without the option; 0 draws nothing until mains returns)\n"
+    "                 with --root, --window-id, --wallpaper or --embedded: at\n"
+    "                 most N frames a second while the machine runs on battery\n"
+    "                 (0 to 1000; 10 without the option; 0 draws nothing until\n"
+    "                 mains returns)\n"
     "  --layer L      with --wallpaper on Wayland: draw on the 'background' layer\n"
     "                 (without the option) or on the 'bottom' one, as KDE Plasma\n"
     "                 needs\n"
@@ -49,6 +50,9 @@ const char kHelp[] =
     "                 then covers that monitor\n"
     "  --no-blank     keep the screensaver from blanking the screen while the\n"
     "                 window is open, as it does in fullscreen (for a kiosk)\n"
+    "  --embedded     for the desktop's own wallpaper extension, which starts it:\n"
+    "                 a window the desktop shows as its background, flying the\n"
+    "                 tour at 30 frames a second unless --max-fps says otherwise\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -186,6 +190,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
     bool root = false;
     bool wallpaper = false;
     bool stop = false;
+    bool embedded = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string name = arg;
@@ -197,7 +202,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
         }
         if (name == "--help" || name == "--version" || name == "--fullscreen" || name == "--tour" ||
             name == "--fps" || name == "--show-fps" || name == "--root" || name == "--wallpaper" ||
-            name == "--stop" || name == "--no-blank") {
+            name == "--stop" || name == "--no-blank" || name == "--embedded") {
             if (value != nullptr) {
                 return refuse(text, "option '" + name + "' takes no value");
             }
@@ -230,6 +235,8 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
             wallpaper = true;
         } else if (name == "--stop") {
             stop = true;
+        } else if (name == "--embedded") {
+            embedded = true;
         } else if (name == "--no-blank") {
             options->noBlank = true;
         } else if (valued != nullptr) {
@@ -256,12 +263,13 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
     if (options->hasLayer && !wallpaper) {
         return refuse(text, "'--layer' places a wallpaper: give it with '--wallpaper'");
     }
-    if (options->hasBatteryFps && !wallpaper && !screensaver) {
+    if (options->hasBatteryFps && !wallpaper && !screensaver && !embedded) {
         return refuse(text, "'--battery-fps' paces a screensaver or a wallpaper: give it with '--root', "
                             "'--window-id' or '--wallpaper'");
     }
     // Only the program's own window is placed, or holds the screensaver off.
-    const char* notOwn = wallpaper ? "--wallpaper" : root ? "--root" : options->hasWindowId ? "--window-id" : nullptr;
+    const char* notOwn = embedded ? "--embedded" : wallpaper ? "--wallpaper" : root ? "--root"
+                         : options->hasWindowId ? "--window-id" : nullptr;
     const char* ownOnly = options->monitor >= 0 ? "--display" : options->noBlank ? "--no-blank" : nullptr;
     if (notOwn != nullptr && ownOnly != nullptr) {
         return refuse(text, std::string("'") + ownOnly + "' is for the program's own window, not '" + notOwn + "'");
@@ -272,7 +280,15 @@ CommandLine readCommandLine(int argc, const char* const* argv, AppOptions* optio
     if (wallpaper && clash != nullptr) {
         return refuse(text, std::string("'--wallpaper' cannot be combined with '") + clash + "'");
     }
-    if (wallpaper) {
+    // The desktop shell places the embedded window and shows it as it likes.
+    const char* shellClash = wallpaper ? "--wallpaper" : root ? "--root" : options->hasWindowId ? "--window-id"
+                             : options->fullscreen ? "--fullscreen" : nullptr;
+    if (embedded && shellClash != nullptr) {
+        return refuse(text, std::string("'--embedded' cannot be combined with '") + shellClash + "'");
+    }
+    if (embedded) {
+        options->mode = RunMode::Embedded;
+    } else if (wallpaper) {
         options->mode = stop ? RunMode::StopWallpaper : RunMode::Wallpaper;
     } else if (screensaver) {
         options->mode = RunMode::Screensaver;

@@ -10,6 +10,7 @@ enum class RunMode {
     Screensaver,    // --window-id or --root: draw into a window another program gives
     Wallpaper,      // --wallpaper: the desktop's background on every monitor
     StopWallpaper,  // --wallpaper --stop: end the wallpaper that runs, then exit
+    Embedded,       // --embedded: a window a desktop shell shows as its background
 };
 
 struct AppOptions {
@@ -32,7 +33,7 @@ struct AppOptions {
     bool noBlank = false;  // --no-blank: hold the screensaver off in a window too
     int monitor = -1;      // --display N: the monitor the window starts on; -1 for any
     bool hasBatteryFps = false;
-    int batteryFps = 10;   // --battery-fps N: a screensaver's or wallpaper's rate on battery; 0 stops
+    int batteryFps = 10;   // --battery-fps N: a screensaver's, wallpaper's or embedded rate on battery; 0 stops
 };
 
 enum class CommandLine {

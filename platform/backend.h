@@ -11,6 +11,7 @@ struct PlatformEvent;
 struct PlatformBackend {
     bool (*createWindow)(const char* title, int width, int height);
     bool (*attachWindow)(uint64_t windowId);
+    bool (*createEmbeddedWindow)(const char* title, int width, int height);
     bool (*createWallpaper)(bool bottomLayer);
     int (*stopWallpaper)();
     void (*showWindow)();

@@ -39,6 +39,9 @@ bool chooseForWallpaper() {
 
 bool platformCreateWindow(const char* title, int width, int height) { return active->createWindow(title, width, height); }
 bool platformAttachWindow(uint64_t windowId) { return active->attachWindow(windowId); }
+bool platformCreateEmbeddedWindow(const char* title, int width, int height) {
+    return active->createEmbeddedWindow(title, width, height);
+}
 bool platformCreateWallpaper(bool bottomLayer) {
     return chooseForWallpaper() && active->createWallpaper(bottomLayer);
 }

@@ -49,6 +49,15 @@ bool platformCreateWindow(const char* title, int width, int height);
 // run. The size events follow the window's size. False when the id names no
 // window or no context can be had; platformGetLastError() then says why.
 bool platformAttachWindow(uint64_t windowId);
+// A window of the program's own that a desktop shell shows as its
+// background, as GNOME Shell's extension for the program does: made as
+// platformCreateWindow's, on the Wayland display where there is one, it
+// reads no key or pointer input and holds no screensaver off. The shell
+// speaks on standard input (system/host_channel.h): the window is visible
+// until the shell says "unseen" and again once it says "seen", "size W H"
+// resizes it, and the end of the input is a QUIT event. False as
+// platformCreateWindow.
+bool platformCreateEmbeddedWindow(const char* title, int width, int height);
 // Draws the desktop's background on every monitor: a window of the program's
 // own under the desktop's icons and every other window on each, reading no
 // key or pointer input (clicks reach the desktop), each one an output below.

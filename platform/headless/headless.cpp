@@ -158,6 +158,11 @@ bool platformAttachWindow(uint64_t windowId) {
     return false;
 }
 
+bool platformCreateEmbeddedWindow(const char*, int, int) {
+    setPlatformError("no desktop shell can show a window without a window system");
+    return false;
+}
+
 void platformShowWindow() {}
 
 void platformDestroyWindow() {

@@ -178,7 +178,7 @@ bool translateEvent(const SDL_Event& in, PlatformEvent* out) {
         return false;
     }
     default:
-        return false;
+        return translateHostEvent(in, out);
     }
 }
 
@@ -277,6 +277,11 @@ bool sdlWindowExists() {
 bool sdlIsWindowVisible() {
     if (sdlWindow == nullptr) {
         return false;
+    }
+    // The shell that shows the window knows; the window itself may be
+    // hidden from everybody but the shell's copy of its picture.
+    if (sdlEmbedded) {
+        return sdlHostSeen;
     }
     // A blank or powered-down screen shows nothing; while the X server's
     // screen saver is on, a window that a screensaver daemon gave us may be

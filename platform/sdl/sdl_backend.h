@@ -11,6 +11,7 @@ struct PlatformEvent;
 // (backend.h) holds them.
 bool sdlCreateWindow(const char* title, int width, int height);
 bool sdlAttachWindow(uint64_t windowId);
+bool sdlCreateEmbeddedWindow(const char* title, int width, int height);
 bool sdlCreateWallpaper(bool bottomLayer);
 int sdlStopWallpaper();
 void sdlShowWindow();
@@ -42,6 +43,14 @@ void sdlMessageBox(const char* text, const char* caption);
 extern SDL_Window* sdlWindow;
 // True while sdlWindow wraps a window that another program made and owns.
 extern bool sdlWindowIsForeign;
+
+// True while sdlWindow is shown by a desktop shell (embedded.cpp), and
+// whether the shell last said that anybody sees it.
+extern bool sdlEmbedded;
+extern bool sdlHostSeen;
+// Turns an event that carries the shell's word into a seam event; false for
+// every other event, and for words that need no seam event.
+bool translateHostEvent(const SDL_Event& in, PlatformEvent* out);
 
 // The GL attributes every context of the program asks for.
 void setContextAttributes();

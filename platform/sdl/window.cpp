@@ -184,6 +184,7 @@ void sdlDestroyWindow() {
             ignoreLateQuitSignals();
         }
         sdlWindowIsForeign = false;
+        sdlEmbedded = false;
         SDL_Quit();
     }
 }
@@ -255,7 +256,7 @@ int sdlStopWallpaper() {
 }
 
 const PlatformBackend sdlPlatform = {
-    sdlCreateWindow,     sdlAttachWindow,      sdlCreateWallpaper,    sdlStopWallpaper,
+    sdlCreateWindow,     sdlAttachWindow,      sdlCreateEmbeddedWindow, sdlCreateWallpaper,    sdlStopWallpaper,
     sdlShowWindow,       sdlDestroyWindow,     sdlPollEvent,          sdlWaitEvent,
     sdlIsWindowVisible,  sdlGetDrawableSize,   sdlInhibitScreensaver, sdlChooseMonitor,
     sdlSetFullscreen,    sdlIsFullscreen,      sdlWindowExists,       sdlSwapBuffers,

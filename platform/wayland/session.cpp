@@ -255,7 +255,7 @@ WaylandProbe probeWaylandSession() {
 }
 
 const PlatformBackend wlPlatform = {
-    refuseOwnWindow,     refuseGivenWindow,     wlCreateWallpaper,     wlStopWallpaper,
+    refuseOwnWindow,     refuseGivenWindow,     refuseOwnWindow,       wlCreateWallpaper,     wlStopWallpaper,
     ignoreShowWindow,    wlDestroyWindow,       wlPollEvent,           wlWaitEvent,
     wlIsWindowVisible,   wlGetDrawableSize,     ignoreScreensaverHold, answerNoMonitorChoice,
     refuseFullscreen,    answerNotFullscreen,   wlWindowExists,        wlSwapBuffers,

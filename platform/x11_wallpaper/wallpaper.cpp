@@ -278,6 +278,7 @@ void readWallpaperCoverage() {
 const PlatformBackend x11WallpaperPlatform = {
     refuseOwnWindow,
     refuseGivenWindow,
+    refuseOwnWindow,
     x11WallpaperCreateWallpaper,
     x11WallpaperStopWallpaper,
     ignoreShowWindow,
