@@ -26,6 +26,7 @@
 #include "camera/tour.h"
 #include "platform/gl_api.h"
 #include "platform/platform.h"
+#include "platform/system/gnome_extension.h"
 #include "scene/fish.h"
 #include "scene/fps_overlay.h"
 #include "scene/help_box.h"
@@ -118,8 +119,31 @@ bool checkWindowBuffers(bool offscreen) {
     return true;
 }
 
+// Under GNOME Shell the wallpaper is the program's own shell extension:
+// --wallpaper turns it on and --wallpaper --stop off (ON). True when that
+// is what happened, or failed; STATUS is then the exit status.
+bool switchGnomeShellWallpaper(bool on, int* status) {
+    std::string why;
+    switch (switchGnomeWallpaper(on, &why)) {
+    case GnomeSwitch::Done:
+        *status = 0;
+        return true;
+    case GnomeSwitch::Failed:
+        std::fprintf(stderr, "Marivelle: %s\n", why.c_str());
+        *status = on ? kExitNoWallpaper : kExitNotStopped;
+        return true;
+    case GnomeSwitch::NoGnomeShell:
+        break;
+    }
+    return false;
+}
+
 // --wallpaper --stop: 0 once the running wallpaper has ended.
 int stopWallpaper() {
+    int status = 0;
+    if (switchGnomeShellWallpaper(false, &status)) {
+        return status;
+    }
     switch (platformStopWallpaper()) {
     case 1:
         return 0;
@@ -392,6 +416,10 @@ int main(int argc, char** argv) {
     }
     if (options.mode == RunMode::StopWallpaper) {
         return stopWallpaper();
+    }
+    int switched = 0;
+    if (options.mode == RunMode::Wallpaper && switchGnomeShellWallpaper(true, &switched)) {
+        return switched;
     }
     if (options.monitor >= 0) {
         int monitors = platformChooseMonitor(options.monitor);
