@@ -184,3 +184,21 @@ TEST(OptionsTest, TheBatteryRateIsForAScreensaverOrAWallpaper) {
     }
     EXPECT_EQ(read({"--battery-fps", "5"}).result, CommandLine::Wrong);
 }
+
+TEST(OptionsTest, TheEmbeddedWindowTakesThePacingOptionsAndNothingThatPlacesIt) {
+    Outcome embedded = read({"--embedded", "--fish", "120", "--speed", "2.5", "--max-fps", "24", "--battery-fps", "0"});
+    ASSERT_EQ(embedded.result, CommandLine::Run);
+    EXPECT_EQ(embedded.options.mode, RunMode::Embedded);
+    EXPECT_EQ(embedded.options.fish, 120);
+    EXPECT_EQ(embedded.options.batteryFps, 0);
+    const std::vector<std::vector<const char*>> refused = {
+        {"--embedded", "--wallpaper"}, {"--embedded", "--root"}, {"--window-id", "7", "--embedded"},
+        {"--embedded", "--fullscreen"}, {"--embedded", "--display", "1"}, {"--embedded", "--no-blank"},
+        {"--embedded=yes"},
+    };
+    for (const auto& args : refused) {
+        Outcome o = read(args);
+        EXPECT_EQ(o.result, CommandLine::Wrong) << args[0] << ' ' << args[1];
+        EXPECT_EQ(o.text.find('\n'), o.text.size() - 1) << o.text;
+    }
+}

@@ -116,6 +116,35 @@ case "$case_name" in
     focus "$wid"; xdotool key --window "$wid" Escape
     code=$(wait_exit); [ "$code" = 0 ] || fail "exit code: $code"
     ;;
+  embedded_follows_its_shell)
+    # The mode a desktop shell starts, here as GNOME Shell on X11 would: its
+    # picture drawn, idle while the shell says nobody sees it, drawing again
+    # at once when seen, resized when told, ended with status 0 when the
+    # shell lets go of its input.
+    start_xvfb; start_window_manager
+    mkfifo "$WORK/host"
+    mkdir -p "$WORK/run"
+    cp -r "$DATA_DIR"/. "$WORK/run/"
+    launch_in "$WORK/run" sh -c 'exec "$0" --embedded --max-fps 30 <"$1"' "$APP" "$WORK/host"
+    exec 4>"$WORK/host"
+    wid=$(wait_window Marivelle) || fail "no window"
+    wait_for_picture "$wid" "$WORK/a.png" 20 || fail "the window shows no lit picture"
+    echo unseen >&4
+    expect_idle_cpu "told unseen"
+    echo seen >&4
+    took=$(wait_for_motion "$wid") || fail "told seen, the picture did not move again"
+    echo "told seen: the picture moved again after $took ms"
+    echo "size 640 360" >&4
+    resized() { [[ $(geometry_of "$wid") == 640x360+* ]]; }
+    wait_until --while app_running "$WAIT_SECONDS" resized || fail "told a size, the window is $(geometry_of "$wid")"
+    wait_for_picture "$wid" "$WORK/b.png" 20 || fail "resized, the window shows no lit picture"
+    # Words it does not know, and a line too long to be any, change nothing.
+    printf 'tomorrow\nsize 0 5\n%02000d\n' 0 >&4
+    wait_for_motion "$wid" >/dev/null || fail "after words it does not know, the picture stopped"
+    exec 4>&-
+    [ "$(wait_exit)" = 0 ] || fail "the end of its input did not end the program with status 0: $(cat "$WORK/exit_code" 2>/dev/null)"
+    echo "the end of its input ended the program with status 0"
+    ;;
   minimised_sleeps)
     # Minimised under a window manager, the program draws nothing and waits;
     # restored, it draws again at once.
