@@ -61,7 +61,9 @@ start_shell() {
     glib-compile-schemas "$extensions/$UUID/schemas" || fail "the extension's settings schema does not compile"
   fi
   # The program as the package installs it: on the PATH, run in its data.
-  printf '#!/bin/sh\ncd "%s" && exec "%s" "$@"\n' "$DATA_DIR" "$APP" >"$WORK/user-bin/marivelle"
+  # What the extension's program says goes to program.log, for the failures.
+  printf '#!/bin/sh\ncd "%s" || exit 1\n[ "$1" = --embedded ] && exec "%s" "$@" 2>>"%s"\nexec "%s" "$@"\n' \
+    "$DATA_DIR" "$APP" "$WORK/shots/program.log" "$APP" >"$WORK/user-bin/marivelle"
   chmod 755 "$WORK/user-bin/marivelle" "$WORK"
   chown -R "$USER_NAME" "$WORK/home" "$RUNTIME" "$WORK/shots"
   chmod 700 "$RUNTIME"
@@ -141,9 +143,16 @@ expect_aquarium() {
   echo "$1: both monitors' backgrounds show the aquarium, moving"
 }
 
-# Takes a picture of GNOME's own backgrounds, before the aquarium.
+# Takes a picture of GNOME's own backgrounds, before the aquarium, once the
+# stage has settled (the overview's closing animation over, the background
+# drawn).
 shoot_own_background() {
-  shoot "$WORK/shots/own.png" || fail "the probe took no screenshot"
+  settled() {
+    shoot "$WORK/shots/own.png" && sleep 0.5 && shoot "$WORK/shots/own2.png" &&
+      at_most "$(pixels_changed "$WORK/shots/own.png" "$WORK/shots/own2.png")" 0 &&
+      [ "$(lit_share "$WORK/shots/own.png")" -ge 50 ]
+  }
+  wait_until --every 0.5 "$WAIT_SECONDS" settled || fail "GNOME's own background did not settle on the stage"
 }
 
 # True once the monitors' backgrounds are GNOME's own again.
@@ -197,6 +206,36 @@ set_power_save() {
     fail "mutter did not take power save mode $1"
 }
 
+# Lays the monitors out as LOGICAL (ApplyMonitorsConfig's logical monitors,
+# GVariant text), as the Displays settings do, for this session only.
+apply_monitors() {
+  local state serial
+  state=$(as_user gdbus call --session -d org.gnome.Mutter.DisplayConfig -o /org/gnome/Mutter/DisplayConfig \
+    -m org.gnome.Mutter.DisplayConfig.GetCurrentState) || fail "mutter did not report its monitors"
+  serial=$(echo "$state" | sed -n 's/^(uint32 \([0-9]*\),.*/\1/p')
+  as_user gdbus call --session -d org.gnome.Mutter.DisplayConfig -o /org/gnome/Mutter/DisplayConfig \
+    -m org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig "$serial" 1 "$1" "@a{sv} {}" >/dev/null ||
+    fail "mutter refused the monitors $1"
+}
+BOTH_MONITORS="[(0, 0, 1.0, 0, true, [('Meta-0', '800x600@60.000', @a{sv} {})]),
+  (800, 0, 1.0, 0, false, [('Meta-1', '640x400@60.000', @a{sv} {})])]"
+SMALL_MONITOR="[(0, 0, 1.0, 0, true, [('Meta-1', '640x400@60.000', @a{sv} {})])]"
+
+# True when the probe counts SHOWN copies of the aquarium on the stage and
+# MADE in all (the overview's workspaces keep theirs while hidden); MADE may
+# be left out.
+covers_are() {
+  read_lists
+  [ "$(list_entries covers | sed -n 2p)" = "$1" ] || return 1
+  [ -z "${2:-}" ] || [ "$(list_entries covers | sed -n 1p)" = "$2" ]
+}
+
+# True when the program's window has the size WxH.
+window_size_is() {
+  read_lists
+  list_entries geometry | grep -q "^Marivelle|.*|buffer=$1|"
+}
+
 set_setting() {
   as_user gsettings --schemadir "$WORK/home/.local/share/gnome-shell/extensions/$UUID/schemas" \
     set org.gnome.shell.extensions.marivelle "$1" "$2" || fail "cannot set the extension's $1"
@@ -223,6 +262,22 @@ switched_from_the_command_line)
   wait_program "--wallpaper"
   expect_aquarium "--wallpaper"
   expect_window_hidden "in the session"
+  covers_are 2 || fail "the session's backgrounds show $(list_entries covers | sed -n 2p) copies of the aquarium, not 2"
+  # Monitors that change: one program, one copy a monitor, the window at the
+  # largest monitor's size.
+  first=$PROGRAM
+  apply_monitors "$SMALL_MONITOR"
+  wait_until "$WAIT_SECONDS" covers_are 1 || fail "one monitor left: $(list_entries covers | sed -n 2p) copies shown"
+  # mutter keeps a window out from under the top bar: the height is less.
+  wait_until "$WAIT_SECONDS" window_size_is "640x[34][0-9][0-9]" ||
+    fail "one 640x400 monitor left: the window is $(list_entries geometry | grep '^Marivelle')"
+  apply_monitors "$BOTH_MONITORS"
+  wait_until "$WAIT_SECONDS" covers_are 2 || fail "two monitors again: $(list_entries covers | sed -n 2p) copies shown"
+  wait_until "$WAIT_SECONDS" window_size_is "800x[56][0-9][0-9]" ||
+    fail "the 800x600 monitor back: the window is $(list_entries geometry | grep '^Marivelle')"
+  find_program && [ "$PROGRAM" = "$first" ] ||
+    fail "the monitors changed, and the program with them: $(tail -n 5 "$WORK/shots/program.log")"
+  expect_aquarium "the monitors changed and came back"
   probe Overview true >/dev/null
   overview_moves() {
     shoot "$WORK/shots/o1.png" && sleep 0.3 && shoot "$WORK/shots/o2.png" || return 1
@@ -243,6 +298,7 @@ switched_from_the_command_line)
   wait_until "$WAIT_SECONDS" no_program || fail "the program still runs after --wallpaper --stop"
   wait_until --every 0.5 "$WAIT_SECONDS" own_background_back ||
     fail "GNOME's own background is not back after --wallpaper --stop"
+  covers_are 0 0 || fail "after --wallpaper --stop, $(list_entries covers | sed -n 1p) copies of the aquarium are left"
   echo "--wallpaper --stop: the program ended, GNOME's background is back"
   ;;
 not_installed)

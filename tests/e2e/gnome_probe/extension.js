@@ -31,6 +31,18 @@ function describe(window) {
     return `${window.get_title()}|${window.get_wm_class()}|${window.get_pid()}`;
 }
 
+// The actors whose class is named NAME under ACTOR, as [all, mapped].
+function countActors(actor, name, counts) {
+    if (actor.constructor.name.includes(name)) {
+        counts[0]++;
+        if (actor.is_mapped())
+            counts[1]++;
+    }
+    for (const child of actor.get_children())
+        countActors(child, name, counts);
+    return counts;
+}
+
 // Every actor on the stage that stands for a window (the overview's previews,
 // the thumbnails' clones), named by its window.
 function collectShownWindows(actor, found) {
@@ -80,6 +92,8 @@ class Probe {
             focusApp: tracker.focus_app ? tracker.focus_app.get_id() : '',
             stage: collectShownWindows(global.stage, []),
             overview: Main.overview.visible,
+            // The aquarium's copies in the backgrounds: made and shown.
+            covers: countActors(global.stage, 'MarivelleCoverClone', [0, 0]).map(String),
             notifications: Main.messageTray.getSources().flatMap(source =>
                 source.notifications.map(n => `${n.title}: ${n.bannerBodyText}`)),
             monitors: Main.layoutManager.monitors.map(m => `${m.x},${m.y},${m.width},${m.height}`),
