@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/x11_bridge.h"
 #include "platform/system/host_channel.h"
 #include "platform/system/last_error.h"
 
@@ -39,7 +40,9 @@ bool sdlCreateEmbeddedWindow(const char* title, int width, int height) {
     }
     // Nobody sees the window itself, only the shell's copy of its picture.
     SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+    sdlEmbedded = true;
     if (!sdlCreateWindow(title, width, height)) {
+        sdlEmbedded = false;
         return false;
     }
     hostEventType = SDL_RegisterEvents(1);
@@ -48,10 +51,14 @@ bool sdlCreateEmbeddedWindow(const char* title, int width, int height) {
         sdlDestroyWindow();
         return false;
     }
+    // An X11 window manager hides a minimised window from its compositor
+    // too, so there the shell leaves it in place, never focused and clicked
+    // through, and only draws its copy (a Wayland client's window is
+    // minimised, which does both).
+    makeSdlX11WindowPassive(sdlWindow);
     // The shell may hide the window; a swap must never wait for a frame the
     // compositor will not ask of a hidden window. The frame cap paces.
     SDL_GL_SetSwapInterval(0);
-    sdlEmbedded = true;
     // Seen until the shell says otherwise: a Wayland window appears only
     // once it has shown a picture, and the shell knows it only then.
     sdlHostSeen = true;

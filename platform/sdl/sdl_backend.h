@@ -44,7 +44,8 @@ extern SDL_Window* sdlWindow;
 // True while sdlWindow wraps a window that another program made and owns.
 extern bool sdlWindowIsForeign;
 
-// True while sdlWindow is shown by a desktop shell (embedded.cpp), and
+// True while sdlWindow is shown by a desktop shell (embedded.cpp), from
+// just before it is made; and
 // whether the shell last said that anybody sees it.
 extern bool sdlEmbedded;
 extern bool sdlHostSeen;

@@ -125,8 +125,11 @@ bool createContextIn(const char* title, int width, int height, unsigned long for
         // cannot move from one to another.
         int place = sdlChosenMonitor >= 0 ? static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(sdlChosenMonitor))
                                           : static_cast<int>(SDL_WINDOWPOS_UNDEFINED);
+        // A shell's background window is seen only through the shell's
+        // copy of its picture: no frame around it, no task bar entry (X11).
+        Uint32 shown = sdlEmbedded ? SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR : 0;
         sdlWindow = SDL_CreateWindow(title, place, place, width, height,
-                                     SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN | shown);
     }
     if (sdlWindow == nullptr) {
         setSdlError(foreignWindow != 0 ? "cannot draw into the given window"

@@ -1,6 +1,8 @@
 #include "platform/sdl/x11_bridge.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 
 #include <cstring>
 
@@ -117,4 +119,22 @@ bool checkSdlX11KeyHeld(SDL_Window* window, KeySym keysym) {
     char keys[32];
     XQueryKeymap(display, keys);
     return checkX11KeyInKeymap(display, keys, keysym);
+}
+
+void makeSdlX11WindowPassive(SDL_Window* window) {
+    Window xid = 0;
+    Display* display = findSdlX11Window(window, &xid);
+    if (display == nullptr) {
+        return;
+    }
+    XWMHints* hints = XGetWMHints(display, xid);
+    XWMHints passive = hints != nullptr ? *hints : XWMHints{};
+    if (hints != nullptr) {
+        XFree(hints);
+    }
+    passive.flags |= InputHint;
+    passive.input = False;
+    XSetWMHints(display, xid, &passive);
+    XShapeCombineRectangles(display, xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+    XFlush(display);
 }

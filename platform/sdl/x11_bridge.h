@@ -33,6 +33,9 @@ bool endSdlX11ErrorTrap(SDL_Window* window, char* why, size_t size);
 void drainSdlX11Requests();
 // readX11WindowState for WINDOW; not found when it cannot be asked.
 X11WindowState readSdlWindowState(SDL_Window* window);
+// On X11, keeps WINDOW from ever taking the keyboard focus or a click: the
+// pointer sees through it to whatever lies below. Does nothing elsewhere.
+void makeSdlX11WindowPassive(SDL_Window* window);
 // Asks the server to report WINDOW's visibility, the stack's changes and the
 // screen saver's, and SDL to pass those reports on.
 void watchSdlWindowVisibility(SDL_Window* window);

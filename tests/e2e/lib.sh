@@ -376,7 +376,12 @@ at_most() { [[ $1 =~ ^[0-9]+$ ]] && [ "$1" -le "$2" ]; }
 pixels_changed() {
   local diff
   diff=$(/usr/bin/compare -metric AE -fuzz 3% "$1" "$2" null: 2>&1 || true)
-  echo "${diff%.*}"
+  # Past a million, compare writes the count as 1.05472e+06.
+  if [[ $diff =~ ^[0-9.]+(e\+[0-9]+)?$ ]]; then
+    awk -v n="$diff" 'BEGIN { printf "%d\n", n }'
+  else
+    echo "$diff"
+  fi
 }
 
 # Waits while the program runs until the window shows a drawn picture, at

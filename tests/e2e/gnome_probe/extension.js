@@ -46,7 +46,7 @@ function countActors(actor, name, counts) {
 // Every actor on the stage that stands for a window (the overview's previews,
 // the thumbnails' clones), named by its window.
 function collectShownWindows(actor, found) {
-    if (actor.metaWindow instanceof Meta.Window && actor.is_mapped())
+    if (actor.metaWindow instanceof Meta.Window && actor.is_mapped() && actor.get_paint_opacity() > 0)
         found.push(`${actor.constructor.name}:${describe(actor.metaWindow)}`);
     for (const child of actor.get_children())
         collectShownWindows(child, found);
@@ -92,6 +92,8 @@ class Probe {
             focusApp: tracker.focus_app ? tracker.focus_app.get_id() : '',
             stage: collectShownWindows(global.stage, []),
             overview: Main.overview.visible,
+            // The shell opens the overview at the end of its start-up.
+            startingUp: Main.layoutManager._startingUp,
             // The aquarium's copies in the backgrounds: made and shown.
             covers: countActors(global.stage, 'MarivelleCoverClone', [0, 0]).map(String),
             notifications: Main.messageTray.getSources().flatMap(source =>
