@@ -297,6 +297,12 @@ switched_from_the_command_line)
   expect_aquarium "--wallpaper"
   expect_window_hidden "in the session"
   covers_are 2 || fail "the session's backgrounds show $(list_entries covers | sed -n 2p) copies of the aquarium, not 2"
+  # A right-click on the desktop, over the aquarium, opens GNOME's own menu.
+  probe Click 400.0 400.0 3 >/dev/null
+  menu_open() { read_lists; [ "$(list_entries backgroundMenu)" = True ]; }
+  wait_until "$WAIT_SECONDS" menu_open || fail "a right-click on the aquarium did not open GNOME's background menu"
+  echo "a right-click on the desktop opens GNOME's background menu"
+  probe Click 400.0 400.0 1 >/dev/null
   # Monitors that change: one program, one copy a monitor, the window at the
   # largest monitor's size.
   first=$PROGRAM

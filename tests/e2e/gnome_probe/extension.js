@@ -18,6 +18,11 @@ const kInterface = `
       <arg type="b" direction="in" name="shown"/>
     </method>
     <method name="Touch"/>
+    <method name="Click">
+      <arg type="d" direction="in" name="x"/>
+      <arg type="d" direction="in" name="y"/>
+      <arg type="u" direction="in" name="button"/>
+    </method>
     <method name="Locked">
       <arg type="b" direction="in" name="locked"/>
     </method>
@@ -92,6 +97,8 @@ class Probe {
             focusApp: tracker.focus_app ? tracker.focus_app.get_id() : '',
             stage: collectShownWindows(global.stage, []),
             overview: Main.overview.visible,
+            // GNOME's own right-click menu on the desktop's background.
+            backgroundMenu: Main.layoutManager._bgManagers.some(m => m.backgroundActor?._backgroundMenu?.isOpen),
             // The shell opens the overview at the end of its start-up.
             startingUp: Main.layoutManager._startingUp,
             // The aquarium's copies in the backgrounds: made and shown.
@@ -117,6 +124,18 @@ class Probe {
             pointer = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
         }
         pointer.notify_relative_motion(GLib.get_monotonic_time(), 1, 1);
+    }
+
+    // A click as a user's, with a virtual pointer: at X, Y on the stage.
+    Click(x, y, button) {
+        if (!pointer) {
+            const seat = Clutter.get_default_backend().get_default_seat();
+            pointer = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
+        }
+        const now = GLib.get_monotonic_time();
+        pointer.notify_absolute_motion(now, x, y);
+        pointer.notify_button(now + 1000, button, Clutter.ButtonState.PRESSED);
+        pointer.notify_button(now + 2000, button, Clutter.ButtonState.RELEASED);
     }
 
     // The lock screen as the shell's session mode has it: a headless shell
