@@ -133,12 +133,21 @@ list_entries() {
 # none or several do.
 find_program() {
   local pids
-  pids=$(pgrep -u "$USER_NAME" -f -- "--embedded")
+  pids=$(session_programs)
   [ -n "$pids" ] && [ "$(echo "$pids" | wc -l)" = 1 ] || return 1
   PROGRAM=$pids
   APP_PID=$pids
 }
-no_program() { ! pgrep -u "$USER_NAME" -f -- "--embedded" >/dev/null; }
+no_program() { [ -z "$(session_programs)" ]; }
+
+# The aquarium programs of this test's session (other tests may run theirs
+# beside it as the same user).
+session_programs() {
+  local pid
+  for pid in $(pgrep -u "$USER_NAME" -f -- "--embedded"); do
+    grep -qzxF "XDG_RUNTIME_DIR=$RUNTIME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+}
 wait_program() { wait_until "$WAIT_SECONDS" find_program || fail "$1: the aquarium program is not running (once)"; }
 
 # Saves the stage as OUT (the whole 1440x600 of both monitors).
