@@ -47,4 +47,14 @@ grep -qx 'Exec=marivelle --wallpaper' "$prefix/share/applications/marivelle-wall
 [ "$(readlink -f "$prefix/libexec/xscreensaver/marivelle")" = "$(readlink -f "$launcher")" ] ||
   fail "libexec/xscreensaver/marivelle does not lead to the launcher"
 zcat "$prefix/share/man/man6/marivelle.6.gz" | grep -q '^\.SH KEYS' || fail "no manual page with the keys"
+# The GNOME Shell extension: in the folder its uuid names, every module it
+# imports beside it, and its settings schema where GLib compiles it.
+extension=$prefix/share/gnome-shell/extensions/marivelle@marivelle.example
+grep -q '"uuid": "marivelle@marivelle.example"' "$extension/metadata.json" || fail "no GNOME Shell extension of that uuid"
+for module in extension prefs $(sed -n 's/.*Me\.imports\.\([a-z_]*\);.*/\1/p' "$extension/extension.js"); do
+  [ -f "$extension/$module.js" ] || fail "the GNOME Shell extension lacks $module.js"
+done
+schema=$(sed -n 's/.*"settings-schema": "\([^"]*\)".*/\1/p' "$extension/metadata.json")
+[ -f "$prefix/share/glib-2.0/schemas/$schema.gschema.xml" ] || fail "the extension's schema $schema was not installed"
+glib-compile-schemas --strict --dry-run "$prefix/share/glib-2.0/schemas" || fail "the extension's schema does not compile"
 echo "install test passed"
