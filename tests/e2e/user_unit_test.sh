@@ -31,7 +31,7 @@ start_line=$(unit_line "$prefix/$unit" ExecStart) || exit 1
 stop_line=$(unit_line "$prefix/$unit" ExecStop) || exit 1
 [ "$(command_of "$start_line")" = "$prefix/bin/marivelle --wallpaper" ] || fail "ExecStart runs '$start_line'"
 [ "$(command_of "$stop_line")" = "$prefix/bin/marivelle --wallpaper --stop" ] || fail "ExecStop runs '$stop_line'"
-for line in "PartOf=graphical-session.target" "After=graphical-session.target" "Restart=on-failure" \
+for line in "PartOf=graphical-session.target" "After=graphical-session.target" "Restart=on-failure" "RemainAfterExit=yes" \
   "WantedBy=graphical-session.target"; do
   grep -qx "$line" "$prefix/$unit" || fail "the unit has no line $line"
 done
