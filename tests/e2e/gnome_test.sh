@@ -126,7 +126,8 @@ read_lists() {
 
 # Prints the entries of list NAME in LISTS, one a line.
 list_entries() {
-  echo "$LISTS" | "$PYTHON" -c "import json, sys; v = json.load(sys.stdin)['$1']; print('\n'.join(v) if isinstance(v, list) else v)"
+  echo "$LISTS" | "$PYTHON" -c "import json, signal, sys; signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+v = json.load(sys.stdin)['$1']; print('\n'.join(v) if isinstance(v, list) else v)"
 }
 
 # The program's process id in PROGRAM, once exactly one runs; false while
@@ -430,6 +431,17 @@ on_x11)
   expect_aquarium "--wallpaper on X11"
   expect_window_hidden "on X11"
   covers_are 1 || fail "on X11 the background shows $(list_entries covers | sed -n 2p) copies, not 1"
+  # The shell restarted in place (Alt+F2 r): the program it started goes
+  # with it, and the restarted shell starts one, with one copy.
+  before=$PROGRAM
+  probe Restart >/dev/null
+  restarted() { find_program && [ "$PROGRAM" != "$before" ] && overview_closed && covers_are 1; }
+  wait_until --every 0.5 "$WAIT_SECONDS" restarted ||
+    fail "after the shell restarted: programs $(session_programs | xargs), copies $(list_entries covers | xargs)"
+  # Its parent gone by the exec, the old program may stay a zombie.
+  [ -e "/proc/$before" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$before/stat" &&
+    fail "the program of the shell before the restart still runs"
+  expect_aquarium "the shell restarted on X11"
   start_cover_windows
   expect_idle_cpu "a fullscreen window on X11"
   kill "$COVER_PID"

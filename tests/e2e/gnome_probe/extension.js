@@ -18,6 +18,7 @@ const kInterface = `
       <arg type="b" direction="in" name="shown"/>
     </method>
     <method name="Touch"/>
+    <method name="Restart"/>
     <method name="Click">
       <arg type="d" direction="in" name="x"/>
       <arg type="d" direction="in" name="y"/>
@@ -124,6 +125,14 @@ class Probe {
             pointer = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
         }
         pointer.notify_relative_motion(GLib.get_monotonic_time(), 1, 1);
+    }
+
+    // Restarts the shell in place, as Alt+F2 r does on X11.
+    Restart() {
+        GLib.idle_add(GLib.PRIORITY_DEFAULT, () => {
+            Meta.restart('Restarting…', global.context);
+            return GLib.SOURCE_REMOVE;
+        });
     }
 
     // A click as a user's, with a virtual pointer: at X, Y on the stage.
