@@ -285,6 +285,14 @@ set_setting() {
     set org.gnome.shell.extensions.marivelle "$1" "$2" || fail "cannot set the extension's $1"
 }
 
+# Checks that neither the shell nor the preferences window met an error in
+# the extension's code (they log it and go on).
+expect_no_extension_errors() {
+  local errors
+  errors=$(grep -A 8 "JS ERROR" "$WORK/shell.log" | grep -B 8 "extensions/$UUID/")
+  [ -z "$errors" ] || fail "the extension's code failed: $errors"
+}
+
 case "$case_name" in
 switched_from_the_command_line)
   # Turned on and off with the program's own options, through the shell's
@@ -402,6 +410,12 @@ started_again)
   wait_until "$WAIT_SECONDS" another "$first" || fail "the program was not started again after it was killed"
   echo "killed: started again as $PROGRAM"
   expect_aquarium "started again"
+  # The preferences window, as the Extensions app opens it.
+  as_user gnome-extensions prefs "$UUID" || fail "the extension's preferences did not open"
+  prefs_shown() { read_lists; list_entries all | grep -q '^Marivelle aquarium wallpaper|'; }
+  wait_until "$WAIT_SECONDS" prefs_shown || fail "no preferences window: $(list_entries all | xargs)"
+  expect_no_extension_errors
+  echo "the preferences window opens"
   read_clock; start_us=$CLOCK_US
   set_setting fish 120
   set_setting speed 2.5
@@ -416,7 +430,9 @@ started_again)
     [ "$round" = 4 ] || wait_until "$WAIT_SECONDS" another "$killed" || fail "not started again after kill $round"
   done
   gave_up() { read_lists; list_entries notifications | grep -q "^Marivelle: The aquarium stopped 4 times"; }
-  wait_until "$WAIT_SECONDS" gave_up || fail "no notification that the extension gave up: $(list_entries notifications)"
+  wait_until "$WAIT_SECONDS" gave_up ||
+    fail "no notification that the extension gave up: $(list_entries notifications); running: $(session_programs | xargs);" \
+      "the shell's log: $(grep 'Marivelle: ' "$WORK/shell.log")"
   holds_throughout 5 no_program || fail "the program was started again after the extension gave up"
   echo "killed four times within a minute: $(list_entries notifications | grep '^Marivelle')"
   ;;
@@ -455,4 +471,5 @@ on_x11)
   ;;
 *) fail "unknown case $case_name" ;;
 esac
+expect_no_extension_errors
 echo "PASS: $case_name"

@@ -6,6 +6,7 @@
 const { GLib } = imports.gi;
 const ExtensionUtils = imports.misc.extensionUtils;
 const Main = imports.ui.main;
+const MessageTray = imports.ui.messageTray;
 const Me = ExtensionUtils.getCurrentExtension();
 const { Backgrounds } = Me.imports.background;
 const { hideWindow, releaseWindow } = Me.imports.hiding;
@@ -19,6 +20,7 @@ const kSettleMilliseconds = 200;
 class Extension {
     enable() {
         this._window = null;
+        this._notice = null;
         this._settings = ExtensionUtils.getSettings();
         this._backgrounds = new Backgrounds();
         this._renderer = new Renderer(this._settings,
@@ -46,6 +48,7 @@ class Extension {
         this._visibility.disable();
         this._renderer.stop();
         this._backgrounds.disable();
+        this._dropNotice();
         if (this._window)
             releaseWindow(this._window);
         this._window = null;
@@ -99,8 +102,23 @@ class Extension {
         });
     }
 
+    // Says so in a notification that stays in the message list until the
+    // user dismisses it, or turns the extension off.
     _giveUp(text) {
-        Main.notify('Marivelle', text);
+        this._dropNotice();
+        const source = new MessageTray.Source('Marivelle', 'dialog-warning-symbolic');
+        Main.messageTray.add(source);
+        source.connect('destroy', () => {
+            if (this._notice === source)
+                this._notice = null;
+        });
+        this._notice = source;
+        source.showNotification(new MessageTray.Notification(source, 'Marivelle', text));
+    }
+
+    _dropNotice() {
+        this._notice?.destroy();
+        this._notice = null;
     }
 }
 

@@ -38,6 +38,7 @@ var Renderer = class {
         this._graceId = 0;
         this._stopped = true;
         this._lines = new Map();
+        this._runningArguments = '';
     }
 
     // Starts the program; it is kept running until stop().
@@ -58,9 +59,13 @@ var Renderer = class {
     }
 
     // Ends the program that runs and starts it again at once, with the
-    // settings as they are now: not counted as an end of its own.
+    // settings as they are now: not counted as an end of its own. A program
+    // that already runs with them is left alone (a settings window writes
+    // back what it was just told).
     restart() {
         if (this._stopped)
+            return;
+        if (this._process && this._arguments().join('\n') === this._runningArguments)
             return;
         this._cancelRestart();
         this._ends = [];
@@ -93,14 +98,15 @@ var Renderer = class {
     _spawn() {
         this._restartId = 0;
         const launcher = new Gio.SubprocessLauncher({ flags: Gio.SubprocessFlags.STDIN_PIPE });
+        const argv = this._arguments();
         let process;
         try {
             if (Meta.is_wayland_compositor()) {
                 this._client = Meta.WaylandClient.new(launcher);
-                process = this._client.spawnv(global.display, this._arguments());
+                process = this._client.spawnv(global.display, argv);
             } else {
                 this._client = null;
-                process = launcher.spawnv(this._arguments());
+                process = launcher.spawnv(argv);
             }
         } catch (e) {
             logError(e, 'Marivelle: cannot start the aquarium');
@@ -108,6 +114,7 @@ var Renderer = class {
             return;
         }
         this._process = process;
+        this._runningArguments = argv.join('\n');
         this._input = process.get_stdin_pipe();
         this._pending = '';
         this._writing = false;
@@ -198,8 +205,12 @@ var Renderer = class {
                 this._spawn();
             return;
         }
-        if (!this._stopped)
+        if (!this._stopped) {
+            // For the journal: why the picture went away for a moment.
+            log(`Marivelle: the aquarium ended (${process.get_if_signaled() ? 'signal ' + process.get_term_sig()
+                : 'status ' + process.get_exit_status()})`);
             this._noteEnd();
+        }
     }
 
     // The program ended by itself: started again after a pause, unless it
