@@ -323,6 +323,7 @@ switched_from_the_command_line)
   probe Click 400.0 400.0 1 >/dev/null
   # Monitors that change: one program, one copy a monitor, the window at the
   # largest monitor's size.
+  find_program || fail "before the monitors changed: programs $(session_programs | xargs)"
   first=$PROGRAM
   apply_monitors "$SMALL_MONITOR"
   wait_until "$WAIT_SECONDS" covers_are 1 || fail "one monitor left: $(list_entries covers | sed -n 2p) copies shown"
@@ -334,7 +335,9 @@ switched_from_the_command_line)
   wait_until "$WAIT_SECONDS" window_size_is "800x[56][0-9][0-9]" ||
     fail "the 800x600 monitor back: the window is $(list_entries geometry | grep '^Marivelle')"
   find_program && [ "$PROGRAM" = "$first" ] ||
-    fail "the monitors changed, and the program with them: $(tail -n 5 "$WORK/shots/program.log")"
+    fail "the monitors changed, and the program with them: $first before, $(session_programs | xargs) now;" \
+      "it said: $(tail -n 5 "$WORK/shots/program.log"); the shell's log:" \
+      "$(grep -E 'Marivelle: |WL: |client communication|protocol error' "$WORK/shell.log")"
   expect_aquarium "the monitors changed and came back"
   probe Overview true >/dev/null
   overview_moves() {
