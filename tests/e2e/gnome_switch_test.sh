@@ -25,29 +25,6 @@ stop_all() {
 }
 trap stop_all EXIT
 
-# A session bus of the test's own. Its configuration names no folder of
-# activatable services: Debian's gnome-shell installs one for
-# org.gnome.Shell.Extensions, which the bus would start.
-start_bus() {
-  cat >"$WORK/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$WORK/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-  dbus-daemon --config-file="$WORK/bus.conf" --nofork --print-address=3 3>"$WORK/bus.address" 2>"$WORK/bus.log" &
-  BUS_PID=$!
-  wait_until "$WAIT_SECONDS" test -s "$WORK/bus.address" || fail "the session bus did not start: $(cat "$WORK/bus.log")"
-  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/bus.address")
-  export DBUS_SESSION_BUS_ADDRESS
-}
-
 shell_running() { kill -0 "$SHELL_PID" 2>/dev/null; }
 
 # Starts the stand-in for GNOME Shell with these options and waits until it
@@ -110,7 +87,7 @@ on_and_off)
   # On, on again, off; off when it is not on is refused without asking the
   # shell to switch. The stand-in switches a moment after it answers, as the
   # shell does.
-  start_bus; start_shell --state 2
+  start_private_bus; start_shell --state 2
   turn on
   expect 0 "" "on"
   expect_state 1 "on"
@@ -129,7 +106,7 @@ on_and_off)
 not_installed | uninstalled)
   # The shell does not know the extension (an empty answer), or lists it as
   # removed (state 99): both ways refused, with what to do.
-  start_bus
+  start_private_bus
   if [ "$case_name" = not_installed ]; then start_shell --state absent; else start_shell --state 99; fi
   turn on
   expect 1 "$NOT_INSTALLED" "on"
@@ -138,7 +115,7 @@ not_installed | uninstalled)
   [ "$(calls EnableExtension)$(calls DisableExtension)" = 00 ] || fail "the shell was asked to switch an extension it lacks"
   ;;
 user_extensions_off)
-  start_bus; start_shell --user-extensions off
+  start_private_bus; start_shell --user-extensions off
   turn on
   expect 1 "gsettings set org.gnome.shell disable-user-extensions false" "on"
   [[ $ERR == *"GNOME has user extensions turned off"* && $ERR == *'"Extensions" app'* ]] ||
@@ -147,7 +124,7 @@ user_extensions_off)
   expect_state 2 "on with user extensions off"
   ;;
 out_of_date)
-  start_bus; start_shell --state 4
+  start_private_bus; start_shell --state 4
   turn on
   expect 1 "out of date for this GNOME Shell version" "on"
   [ "$(calls EnableExtension)" = 0 ] || fail "the shell was asked to turn the extension on"
@@ -155,7 +132,7 @@ out_of_date)
 enable_error)
   # The shell takes the extension on but its code fails: the shell's error
   # text reaches the user.
-  start_bus; start_shell --enable-error "TypeError: this._tank is undefined"
+  start_private_bus; start_shell --enable-error "TypeError: this._tank is undefined"
   turn on
   expect 1 "TypeError: this._tank is undefined" "on"
   expect_state 3 "on"
@@ -163,7 +140,7 @@ enable_error)
 shell_silent)
   # The shell holds the name but never answers: the call gives up after its
   # 10 seconds, well before sd-bus's own 25.
-  start_bus; start_shell --silent
+  start_private_bus; start_shell --silent
   turn on
   expect 1 "GNOME Shell did not answer" "on"
   echo "gave up after $TOOK_MS ms"
@@ -172,7 +149,7 @@ shell_silent)
 no_shell)
   # A session bus but no GNOME Shell on it: the wallpaper is drawn as
   # elsewhere. The extensions' name alone, without the shell's, is no shell.
-  start_bus
+  start_private_bus
   turn on
   expect 3 "" "on with nobody on the bus"
   turn off

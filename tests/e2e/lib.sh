@@ -545,3 +545,27 @@ mapped_windows() {
        want { want = 0; if (match($0, /window 0x[0-9a-f]+/)) print substr($0, RSTART + 7, RLENGTH - 7) }' \
     "$WORK/windows.log"
 }
+
+# Starts a session bus of the test's own, with no service folders (nothing
+# is started on demand, such as the service Debian's gnome-shell installs
+# for org.gnome.Shell.Extensions: a test's stand-in owns its names), and
+# exports its address; BUS_PID is the daemon.
+start_private_bus() {
+  cat >"$WORK/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$WORK/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  dbus-daemon --config-file="$WORK/bus.conf" --nofork --print-address=3 3>"$WORK/bus.address" 2>"$WORK/bus.log" &
+  BUS_PID=$!
+  wait_until "$WAIT_SECONDS" test -s "$WORK/bus.address" || fail "the session bus did not start: $(cat "$WORK/bus.log")"
+  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/bus.address")
+  export DBUS_SESSION_BUS_ADDRESS
+}

@@ -10,23 +10,7 @@ here=$(dirname "$0")
 # A session bus of the test's own with a stand-in screensaver service that
 # logs every Inhibit and UnInhibit call to $WORK/screensaver.log.
 start_screensaver_service() {
-  cat >"$WORK/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$WORK</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-  dbus-daemon --config-file="$WORK/bus.conf" --nofork --print-address=3 3>"$WORK/bus.address" 2>"$WORK/bus.log" &
-  BUS_PID=$!
-  wait_until "$WAIT_SECONDS" test -s "$WORK/bus.address" || fail "the session bus did not start"
-  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/bus.address")
-  export DBUS_SESSION_BUS_ADDRESS
+  start_private_bus
   /usr/bin/python3 "$here/screensaver_service.py" "$WORK/screensaver.log" 2>"$WORK/service.err" &
   SERVICE_PID=$!
   trap 'kill "$SERVICE_PID" "$BUS_PID" 2>/dev/null; cleanup' EXIT

@@ -94,10 +94,6 @@ var Backgrounds = class {
         }
     }
 
-    get count() {
-        return this._covers.size;
-    }
-
     _cover(backgroundActor) {
         const cover = new CoverClone();
         cover.add_constraint(new Clutter.BindConstraint({

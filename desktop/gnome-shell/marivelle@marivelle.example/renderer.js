@@ -82,10 +82,6 @@ var Renderer = class {
         this._write(`${line}\n`);
     }
 
-    get running() {
-        return this._process !== null;
-    }
-
     _arguments() {
         const s = this._settings;
         return [findProgram(), '--embedded',

@@ -63,10 +63,6 @@ var Visibility = class {
         this._seen = null;
     }
 
-    get seen() {
-        return this._seen;
-    }
-
     // Looks again, and tells when the answer changed.
     check() {
         const seen = this._compute();
