@@ -27,6 +27,7 @@
 #include "platform/gl_api.h"
 #include "platform/platform.h"
 #include "platform/system/gnome_extension.h"
+#include "platform/system/plasma_wallpaper.h"
 #include "scene/fish.h"
 #include "scene/fps_overlay.h"
 #include "scene/help_box.h"
@@ -119,29 +120,34 @@ bool checkWindowBuffers(bool offscreen) {
     return true;
 }
 
-// Under GNOME Shell the wallpaper is the program's own shell extension:
-// --wallpaper turns it on and --wallpaper --stop off (ON). True when that
-// is what happened, or failed; STATUS is then the exit status.
-bool switchGnomeShellWallpaper(bool on, int* status) {
+// Under GNOME Shell and KDE Plasma the wallpaper is the desktop's own: the
+// program's shell extension, or its Plasma wallpaper plugin, which start
+// the program themselves. --wallpaper turns it on and --wallpaper --stop
+// off (ON). True when that is what happened, or failed; STATUS is then the
+// exit status. False where neither desktop runs.
+bool switchDesktopWallpaper(bool on, int* status) {
     std::string why;
-    switch (switchGnomeWallpaper(on, &why)) {
-    case GnomeSwitch::Done:
+    GnomeSwitch gnome = switchGnomeWallpaper(on, &why);
+    PlasmaSwitch plasma = PlasmaSwitch::NoPlasma;
+    if (gnome == GnomeSwitch::NoGnomeShell) {
+        plasma = switchPlasmaWallpaper(on, &why);
+        if (plasma == PlasmaSwitch::NoPlasma) {
+            return false;
+        }
+    }
+    if (gnome == GnomeSwitch::Done || plasma == PlasmaSwitch::Done) {
         *status = 0;
         return true;
-    case GnomeSwitch::Failed:
-        std::fprintf(stderr, "Marivelle: %s\n", why.c_str());
-        *status = on ? kExitNoWallpaper : kExitNotStopped;
-        return true;
-    case GnomeSwitch::NoGnomeShell:
-        break;
     }
-    return false;
+    std::fprintf(stderr, "Marivelle: %s\n", why.c_str());
+    *status = on ? kExitNoWallpaper : kExitNotStopped;
+    return true;
 }
 
 // --wallpaper --stop: 0 once the running wallpaper has ended.
 int stopWallpaper() {
     int status = 0;
-    if (switchGnomeShellWallpaper(false, &status)) {
+    if (switchDesktopWallpaper(false, &status)) {
         return status;
     }
     switch (platformStopWallpaper()) {
@@ -418,7 +424,7 @@ int main(int argc, char** argv) {
         return stopWallpaper();
     }
     int switched = 0;
-    if (options.mode == RunMode::Wallpaper && switchGnomeShellWallpaper(true, &switched)) {
+    if (options.mode == RunMode::Wallpaper && switchDesktopWallpaper(true, &switched)) {
         return switched;
     }
     if (options.monitor >= 0) {

@@ -1,11 +1,9 @@
 #include "platform/system/gnome_extension.h"
 
-#include <systemd/sd-bus.h>
+#include "platform/system/session_bus.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -18,9 +16,6 @@ constexpr const char* kExtensionsName = "org.gnome.Shell";
 constexpr const char* kExtensionsPath = "/org/gnome/Shell";
 constexpr const char* kExtensionsInterface = "org.gnome.Shell.Extensions";
 
-// How long one call may wait for its answer.
-constexpr uint64_t kCallDeadlineUs = 10'000'000;
-constexpr int kCallDeadlineSeconds = 10;
 // The shell answers EnableExtension and DisableExtension at once and
 // switches the extension afterwards, from its own main loop.
 constexpr auto kSwitchWait = std::chrono::seconds(5);
@@ -33,14 +28,7 @@ constexpr int kError = 3;
 constexpr int kOutOfDate = 4;
 constexpr int kUninstalled = 99;
 
-struct BusUnref {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-struct MessageUnref {
-    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
-};
-using Bus = std::unique_ptr<sd_bus, BusUnref>;
-using Message = std::unique_ptr<sd_bus_message, MessageUnref>;
+using Message = SessionMessage;
 
 // What GetExtensionInfo says of the aquarium's extension.
 struct ExtensionInfo {
@@ -106,26 +94,10 @@ std::string failureAfter(bool on, const ExtensionInfo& info) {
            ": it is " + stateWords(info.state);
 }
 
-// Sends CALL and waits up to the deadline for its answer, in *REPLY. False
-// with *LINE saying why when the shell does not answer or answers an error.
+// Sends CALL to the shell and waits for its answer, in *REPLY. False with
+// *LINE saying why when the shell does not answer or answers an error.
 bool send(sd_bus* bus, sd_bus_message* call, Message* reply, std::string* line) {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    sd_bus_message* answer = nullptr;
-    int r = sd_bus_call(bus, call, kCallDeadlineUs, &error, &answer);
-    reply->reset(answer);
-    if (r >= 0) {
-        return true;
-    }
-    std::string member = sd_bus_message_get_member(call);
-    if (r == -ETIMEDOUT) {
-        *line = "GNOME Shell did not answer " + member + " within " + std::to_string(kCallDeadlineSeconds) +
-                " seconds";
-    } else {
-        *line = "GNOME Shell refused " + member + ": " +
-                (sd_bus_error_is_set(&error) && error.message ? error.message : std::strerror(-r));
-    }
-    sd_bus_error_free(&error);
-    return false;
+    return callOnSessionBus(bus, call, "GNOME Shell", reply, line);
 }
 
 // A new call of METHOD on the shell's extensions interface with the
@@ -275,33 +247,15 @@ bool awaitState(sd_bus* bus, int wanted, ExtensionInfo* info, std::string* line)
     }
 }
 
-// Whether a GNOME Shell runs on BUS: someone owns its name.
-bool shellRuns(sd_bus* bus) {
-    sd_bus_message* raw = nullptr;
-    if (sd_bus_message_new_method_call(bus, &raw, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                       "org.freedesktop.DBus", "NameHasOwner") < 0) {
-        return false;
-    }
-    Message call(raw);
-    Message reply;
-    std::string ignored;
-    int owned = 0;
-    return sd_bus_message_append(raw, "s", kShellName) >= 0 && send(bus, raw, &reply, &ignored) &&
-           sd_bus_message_read(reply.get(), "b", &owned) >= 0 && owned;
-}
-
 } // namespace
 
 GnomeSwitch switchGnomeWallpaper(bool on, std::string* line) {
-    sd_bus* raw = nullptr;
-    if (sd_bus_open_user(&raw) < 0) {
-        return GnomeSwitch::NoGnomeShell;
-    }
-    Bus bus(raw);
+    SessionBus bus = openSessionBus();
     // A bus that cannot be reached fails this call too: no shell either.
-    if (!shellRuns(raw)) {
+    if (!bus || !sessionNameHasOwner(bus.get(), kShellName)) {
         return GnomeSwitch::NoGnomeShell;
     }
+    sd_bus* raw = bus.get();
     ExtensionInfo info;
     if (!readInfo(raw, &info, line)) {
         return GnomeSwitch::Failed;
