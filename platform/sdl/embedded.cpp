@@ -11,12 +11,15 @@
 #include "platform/sdl/x11_bridge.h"
 #include "platform/system/host_channel.h"
 #include "platform/system/last_error.h"
+#include "platform/system/screen_lock.h"
 
 bool sdlEmbedded = false;
 bool sdlHostSeen = true;
+bool sdlScreenLocked = false;
 
 namespace {
 
+// Two event types: the shell's words, then the screen lock's news.
 Uint32 hostEventType = static_cast<Uint32>(-1);
 
 // On the reading thread: SDL_PushEvent is safe from any thread, and does
@@ -27,6 +30,13 @@ void deliverHostWord(const HostWord& word) {
     event.user.code = static_cast<Sint32>(word.kind);
     event.user.data1 = reinterpret_cast<void*>(static_cast<intptr_t>(word.width));
     event.user.data2 = reinterpret_cast<void*>(static_cast<intptr_t>(word.height));
+    SDL_PushEvent(&event);
+}
+
+void deliverLock(bool locked) {
+    SDL_Event event = {};
+    event.type = hostEventType + 1;
+    event.user.code = locked ? 1 : 0;
     SDL_PushEvent(&event);
 }
 
@@ -45,7 +55,7 @@ bool sdlCreateEmbeddedWindow(const char* title, int width, int height) {
         sdlEmbedded = false;
         return false;
     }
-    hostEventType = SDL_RegisterEvents(1);
+    hostEventType = SDL_RegisterEvents(2);
     if (hostEventType == static_cast<Uint32>(-1)) {
         setSdlError("cannot listen to the desktop shell");
         sdlDestroyWindow();
@@ -66,12 +76,22 @@ bool sdlCreateEmbeddedWindow(const char* title, int width, int height) {
         sdlDestroyWindow();
         return false;
     }
+    // Without a session bus the lock goes unheard, and the shell's word
+    // alone decides.
+    sdlScreenLocked = false;
+    startScreenLockWatch(deliverLock);
     return true;
 }
 
 bool translateHostEvent(const SDL_Event& in, PlatformEvent* out) {
-    if (!sdlEmbedded || in.type != hostEventType) {
+    if (!sdlEmbedded || (in.type != hostEventType && in.type != hostEventType + 1)) {
         return false;
+    }
+    if (in.type == hostEventType + 1) {
+        sdlScreenLocked = in.user.code != 0;
+        // Wakes the loop, which draws again or goes to sleep.
+        out->type = PLATFORM_EVENT_EXPOSE;
+        return true;
     }
     switch (static_cast<HostWordKind>(in.user.code)) {
     case HostWordKind::Seen:

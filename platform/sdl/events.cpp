@@ -278,10 +278,11 @@ bool sdlIsWindowVisible() {
     if (sdlWindow == nullptr) {
         return false;
     }
-    // The shell that shows the window knows; the window itself may be
-    // hidden from everybody but the shell's copy of its picture.
+    // The shell that shows the window knows, and the screen's lock hides
+    // it; the window itself may be hidden from everybody but the shell's
+    // copy of its picture.
     if (sdlEmbedded) {
-        return sdlHostSeen;
+        return sdlHostSeen && !sdlScreenLocked;
     }
     // A blank or powered-down screen shows nothing; while the X server's
     // screen saver is on, a window that a screensaver daemon gave us may be

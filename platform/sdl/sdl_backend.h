@@ -49,6 +49,8 @@ extern bool sdlWindowIsForeign;
 // whether the shell last said that anybody sees it.
 extern bool sdlEmbedded;
 extern bool sdlHostSeen;
+// Embedded: the session's screen is locked (screen_lock.h).
+extern bool sdlScreenLocked;
 // Turns an event that carries the shell's word into a seam event; false for
 // every other event, and for words that need no seam event.
 bool translateHostEvent(const SDL_Event& in, PlatformEvent* out);

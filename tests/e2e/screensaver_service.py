@@ -1,9 +1,13 @@
 #!/usr/bin/python3
 # A stand-in for the desktop's screensaver service on a session bus of the
-# test's own: answers org.freedesktop.ScreenSaver's Inhibit and UnInhibit and
-# writes one line per call to the log named on the command line:
+# test's own: answers org.freedesktop.ScreenSaver's Inhibit, UnInhibit and
+# GetActive, and writes one line per call to the log named on the command
+# line:
 #   Inhibit<TAB>application<TAB>reason<TAB>cookie
 #   UnInhibit<TAB>cookie
+#   GetActive
+# The tests lock and unlock the screen with its SetActive(b), which sends
+# ActiveChanged as a screen locker does.
 import sys
 
 import dbus
@@ -31,6 +35,22 @@ class ScreenSaver(dbus.service.Object):
     @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="u", out_signature="")
     def UnInhibit(self, cookie):
         note("UnInhibit", cookie)
+
+    active = False
+
+    @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="", out_signature="b")
+    def GetActive(self):
+        note("GetActive")
+        return ScreenSaver.active
+
+    @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="b", out_signature="")
+    def SetActive(self, active):
+        ScreenSaver.active = bool(active)
+        self.ActiveChanged(ScreenSaver.active)
+
+    @dbus.service.signal("org.freedesktop.ScreenSaver", signature="b")
+    def ActiveChanged(self, active):
+        pass
 
 
 DBusGMainLoop(set_as_default=True)

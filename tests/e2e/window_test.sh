@@ -118,10 +118,20 @@ case "$case_name" in
     ;;
   embedded_follows_its_shell)
     # The mode a desktop shell starts, here as GNOME Shell on X11 would: its
-    # picture drawn, idle while the shell says nobody sees it, drawing again
-    # at once when seen, resized when told, ended with status 0 when the
-    # shell lets go of its input.
+    # picture drawn, idle while the shell says nobody sees it or the screen
+    # is locked, drawing again at once when seen and unlocked, resized when
+    # told, ended with status 0 when the shell lets go of its input.
     start_xvfb; start_window_manager
+    start_private_bus
+    /usr/bin/python3 "$(dirname "$0")/screensaver_service.py" "$WORK/screensaver.log" 2>"$WORK/service.err" &
+    SERVICE_PID=$!
+    trap 'kill "$SERVICE_PID" "$BUS_PID" 2>/dev/null; cleanup' EXIT
+    wait_until "$WAIT_SECONDS" grep -qs '^ready$' "$WORK/screensaver.log" ||
+      fail "the stand-in screen saver service did not start: $(cat "$WORK/service.err")"
+    set_locked() {
+      timeout 30 dbus-send --session --print-reply --dest=org.freedesktop.ScreenSaver /org/freedesktop/ScreenSaver \
+        org.freedesktop.ScreenSaver.SetActive "boolean:$1" >/dev/null || fail "the stand-in did not take SetActive $1 (dbus-send)"
+    }
     mkfifo "$WORK/host"
     mkdir -p "$WORK/run"
     cp -r "$DATA_DIR"/. "$WORK/run/"
@@ -134,6 +144,12 @@ case "$case_name" in
     echo seen >&4
     took=$(wait_for_motion "$wid") || fail "told seen, the picture did not move again"
     echo "told seen: the picture moved again after $took ms"
+    grep -q '^GetActive$' "$WORK/screensaver.log" || fail "the program never asked whether the screen is locked"
+    set_locked true
+    expect_idle_cpu "the screen locked"
+    set_locked false
+    took=$(wait_for_motion "$wid") || fail "the screen unlocked, the picture did not move again"
+    echo "the screen unlocked: the picture moved again after $took ms"
     echo "size 640 360" >&4
     resized() { [[ $(geometry_of "$wid") == 640x360+* ]]; }
     wait_until --while app_running "$WAIT_SECONDS" resized || fail "told a size, the window is $(geometry_of "$wid")"
