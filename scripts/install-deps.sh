@@ -20,7 +20,7 @@ packages=(
   xvfb xserver-xephyr xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xfonts-base xdotool x11-utils openbox xcompmgr
   glslang-tools imagemagick sway swaybg grim weston clang libclang-rt-dev python3 dbus dbus-x11 python3-dbus python3-gi systemd
   xfwm4 xfdesktop4 xfconf pcmanfm pcmanfm-qt marco mate-settings-daemon-common caja nemo
-  kwin-x11 plasma-desktop plasma-workspace kactivitymanagerd mutter qml-module-qtwayland-compositor
+  kwin-x11 plasma-desktop plasma-workspace kactivitymanagerd mutter qml-module-qtwayland-compositor qmlscene
   gnome-shell gjs gir1.2-gtk-4.0 gir1.2-adw-1 libglib2.0-bin gnome-shell-extension-prefs
 )
 

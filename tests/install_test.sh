@@ -57,4 +57,20 @@ done
 schema=$(sed -n 's/.*"settings-schema": "\([^"]*\)".*/\1/p' "$extension/metadata.json")
 [ -f "$prefix/share/glib-2.0/schemas/$schema.gschema.xml" ] || fail "the extension's schema $schema was not installed"
 glib-compile-schemas --strict --dry-run "$prefix/share/glib-2.0/schemas" || fail "the extension's schema does not compile"
+# The Plasma wallpaper plugin: in the folder its id names, the files of a
+# Plasma/Wallpaper package, and each of its own QML types beside main.qml.
+plugin=$prefix/share/plasma/wallpapers/example.marivelle.wallpaper
+grep -q '"Id": "example.marivelle.wallpaper"' "$plugin/metadata.json" || fail "no Plasma wallpaper plugin of that id"
+for file in contents/ui/main.qml contents/ui/config.qml contents/config/main.xml; do
+  [ -f "$plugin/$file" ] || fail "the Plasma wallpaper plugin lacks $file"
+done
+for type in $(sed -n 's/^ *\([A-Z][A-Za-z0-9]*\) {$/\1/p' "$plugin"/contents/ui/*.qml | sort -u); do
+  case "$type" in
+  Item | Rectangle | Text | Loader | Timer | QtObject | Component | WaylandCompositor | WaylandOutput | XdgShell | \
+    XdgDecorationManagerV1 | ShellSurfaceItem) ;;
+  *) [ -f "$plugin/contents/ui/$type.qml" ] || fail "the Plasma wallpaper plugin lacks $type.qml" ;;
+  esac
+done
+/usr/bin/python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' "$plugin/contents/config/main.xml" ||
+  fail "the Plasma wallpaper plugin's settings are not well-formed XML"
 echo "install test passed"

@@ -121,6 +121,10 @@ ICON=30x44+38+16
 PANEL=1280x36+0+986
 
 shoot() { "$IM_IMPORT" -window root "$1" 2>/dev/null; }
+# The box (WxH+X+Y) that holds every pixel that differs between two pictures.
+where_changed() {
+  "$IM_CONVERT" "$1" "$2" -compose difference -composite -colorspace gray -threshold 3% -format '%@' info: 2>/dev/null
+}
 crop_of() { "$IM_CONVERT" "$1" -crop "$2" +repage "$3"; }
 
 # True when the screen shows the aquarium above the panel, moving, with the
@@ -151,7 +155,8 @@ expect_aquarium() {
 # said on standard error in SAID.
 run_program() {
   STATUS=0
-  SAID=$(as_user marivelle "$@" 2>&1 >/dev/null) || STATUS=$?
+  [ "$1" = env ] || set -- marivelle "$@"
+  SAID=$(as_user "$@" 2>&1 >/dev/null) || STATUS=$?
 }
 
 # Gives every desktop a plain colour wallpaper of Plasma's own, as a user's
@@ -250,7 +255,8 @@ wallpaper)
     crop_of "$WORK/before.png" "$ABOVE_PANEL" "$WORK/before_top.png" &&
     at_most "$(pixels_changed "$WORK/after_top.png" "$WORK/before_top.png")" 50; }
   wait_until --every 0.5 "$WAIT_SECONDS" colour_back ||
-    fail "after --stop the desktop differs from before in $(pixels_changed "$WORK/after_top.png" "$WORK/before_top.png") pixels"
+    fail "after --stop the desktop differs from before in $(pixels_changed "$WORK/after_top.png" "$WORK/before_top.png")" \
+      "pixels, within $(where_changed "$WORK/after_top.png" "$WORK/before_top.png")"
   wait_until "$WAIT_SECONDS" no_program || fail "the program still runs after --stop"
   echo "--stop: the plain colour is back and the program ended"
   run_program --wallpaper --stop
@@ -270,12 +276,28 @@ wallpaper)
   [ "$STATUS" = 0 ] || fail "--wallpaper --stop after the settings file: status $STATUS, said: $SAID"
   wait_until "$WAIT_SECONDS" no_program || fail "the program still runs after --stop"
 
-  # Not installed: one line, and Plasma's wallpaper stays.
+  # Not installed: one line, and Plasma's wallpaper stays. (The system's
+  # folders are left out, where a package may have put it.)
   rm -rf "$WORK/home/.local/share/plasma/wallpapers/$PLUGIN"
-  run_program --wallpaper
+  run_program env XDG_DATA_DIRS="$WORK/empty" marivelle --wallpaper
   [ "$STATUS" = 1 ] && [ "$SAID" = "Marivelle: the aquarium's Plasma wallpaper plugin ($PLUGIN) is not installed: install the marivelle package" ] ||
     fail "--wallpaper without the plugin: status $STATUS, said: $SAID"
   no_program || fail "the program runs without the plugin"
+  ;;
+settings_page)
+  # The page Plasma's dialog shows, apart from Plasma: it loads, shows the
+  # settings it is given and saves what the user turns; and every setting
+  # the plugin keeps, but the one kept for --stop, is on it.
+  cp "$(dirname "$0")/plasma_config_check.qml" "$PLUGIN_DIR/contents/ui/config.qml" "$WORK/"
+  mkdir -p -m 700 "$RUNTIME"
+  XDG_RUNTIME_DIR=$RUNTIME QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
+    timeout 60 qmlscene "$WORK/plasma_config_check.qml" >"$WORK/page.log" 2>&1 ||
+    fail "the settings page: $(grep -E 'FAIL|rror' "$WORK/page.log" | head -n 3)"
+  grep '^qml: ' "$WORK/page.log" | sed 's/^qml: //'
+  for entry in $(sed -n 's/.*<entry name="\([A-Za-z]*\)".*/\1/p' "$PLUGIN_DIR/contents/config/main.xml"); do
+    [ "$entry" = PreviousPlugin ] && continue
+    grep -q "property .*cfg_$entry\b" "$PLUGIN_DIR/contents/ui/config.qml" || fail "the settings page has no $entry"
+  done
   ;;
 session)
   start_session

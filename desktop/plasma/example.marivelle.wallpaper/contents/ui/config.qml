@@ -15,6 +15,7 @@ Kirigami.FormLayout {
 
     QQC2.SpinBox {
         id: fish
+        objectName: "fish"
         Kirigami.FormData.label: "Fish:"
         from: 1
         to: 500
@@ -23,6 +24,7 @@ Kirigami.FormLayout {
     // In hundredths, as a spin box counts in whole numbers.
     QQC2.SpinBox {
         id: speed
+        objectName: "speed"
         Kirigami.FormData.label: "Speed:"
         from: 25
         to: 400
@@ -35,6 +37,7 @@ Kirigami.FormLayout {
 
     QQC2.SpinBox {
         id: frameRate
+        objectName: "frameRate"
         Kirigami.FormData.label: "Frames a second:"
         from: 1
         to: 1000
@@ -42,6 +45,7 @@ Kirigami.FormLayout {
 
     QQC2.SpinBox {
         id: batteryFrameRate
+        objectName: "batteryFrameRate"
         Kirigami.FormData.label: "On battery:"
         from: 0
         to: 1000
