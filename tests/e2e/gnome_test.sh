@@ -26,13 +26,8 @@ if [[ $case_name == *on_x11 ]]; then
 fi
 
 stop_shell() {
-  local proc
   [ -n "$SHELL_PID" ] && kill "$SHELL_PID" 2>/dev/null
-  # What the session started on its own (the shell's helpers, the program)
-  # carries its runtime folder.
-  for proc in /proc/[0-9]*; do
-    grep -qzxF "XDG_RUNTIME_DIR=$RUNTIME" "$proc/environ" 2>/dev/null && kill -9 "${proc#/proc/}" 2>/dev/null
-  done
+  kill_session_of "$RUNTIME"
   cleanup
 }
 trap stop_shell EXIT
@@ -143,12 +138,7 @@ no_program() { [ -z "$(session_programs)" ]; }
 
 # The aquarium programs of this test's session (other tests may run theirs
 # beside it as the same user).
-session_programs() {
-  local pid
-  for pid in $(pgrep -u "$USER_NAME" -f -- "--embedded"); do
-    grep -qzxF "XDG_RUNTIME_DIR=$RUNTIME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
-  done
-}
+session_programs() { embedded_programs_of "$USER_NAME" "$RUNTIME"; }
 wait_program() { wait_until "$WAIT_SECONDS" find_program || fail "$1: the aquarium program is not running (once)"; }
 
 # Saves the stage as OUT (the whole 1440x600 of both monitors).

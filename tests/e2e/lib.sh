@@ -569,3 +569,23 @@ CONF
   DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/bus.address")
   export DBUS_SESSION_BUS_ADDRESS
 }
+
+# Ends (SIGKILL) every process whose environment holds XDG_RUNTIME_DIR=DIR:
+# what a desktop session of the tests starts on its own (its helpers, the
+# aquarium program) carries the session's runtime folder.
+kill_session_of() {
+  local proc
+  for proc in /proc/[0-9]*; do
+    grep -qzxF "XDG_RUNTIME_DIR=$1" "$proc/environ" 2>/dev/null && kill -9 "${proc#/proc/}" 2>/dev/null
+  done
+}
+
+# The aquarium programs a desktop shell started (--embedded) as USER in the
+# session whose runtime folder is DIR, one process id a line (other tests may
+# run theirs beside it as the same user).
+embedded_programs_of() {
+  local pid
+  for pid in $(pgrep -u "$1" -f -- "--embedded"); do
+    grep -qzxF "XDG_RUNTIME_DIR=$2" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+}

@@ -14,13 +14,8 @@ APPLETSRC=$WORK/home/.config/plasma-org.kde.plasma.desktop-appletsrc
 PLASMA_PID=""
 
 stop_session() {
-  local proc
   [ -n "$PLASMA_PID" ] && kill "$PLASMA_PID" 2>/dev/null
-  # What the session started (its daemons, the program) carries its runtime
-  # folder.
-  for proc in /proc/[0-9]*; do
-    grep -qzxF "XDG_RUNTIME_DIR=$RUNTIME" "$proc/environ" 2>/dev/null && kill -9 "${proc#/proc/}" 2>/dev/null
-  done
+  kill_session_of "$RUNTIME"
   cleanup
 }
 trap stop_session EXIT
@@ -91,12 +86,7 @@ start_plasmashell() {
 
 # The aquarium programs of this session (other tests may run theirs beside
 # it as the same user).
-session_programs() {
-  local pid
-  for pid in $(pgrep -u "$USER_NAME" -f -- "--embedded"); do
-    grep -qzxF "XDG_RUNTIME_DIR=$RUNTIME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
-  done
-}
+session_programs() { embedded_programs_of "$USER_NAME" "$RUNTIME"; }
 # The program's process id in APP_PID once exactly one runs.
 find_program() {
   local pids
@@ -117,6 +107,7 @@ process_state() { sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -c1; }
 # The desktop above the panel, where the wallpaper shows; the inside of the
 # first desktop icon's picture; the panel, translucent and light.
 ABOVE_PANEL=1280x960+0+0
+BESIDE_ICONS=1130x960+150+0
 ICON=30x44+38+16
 PANEL=1280x36+0+986
 
@@ -251,8 +242,10 @@ wallpaper)
   # --stop: the plain colour comes back, and the program ends.
   run_program --wallpaper --stop
   [ "$STATUS" = 0 ] && [ -z "$SAID" ] || fail "--wallpaper --stop under Plasma: status $STATUS, said: $SAID"
-  colour_back() { shoot "$WORK/after.png" && crop_of "$WORK/after.png" "$ABOVE_PANEL" "$WORK/after_top.png" &&
-    crop_of "$WORK/before.png" "$ABOVE_PANEL" "$WORK/before_top.png" &&
+  # The icon's label, drawn again over the new wallpaper, may differ from
+  # before at its edges: the column of icons is left out.
+  colour_back() { shoot "$WORK/after.png" && crop_of "$WORK/after.png" "$BESIDE_ICONS" "$WORK/after_top.png" &&
+    crop_of "$WORK/before.png" "$BESIDE_ICONS" "$WORK/before_top.png" &&
     at_most "$(pixels_changed "$WORK/after_top.png" "$WORK/before_top.png")" 50; }
   wait_until --every 0.5 "$WAIT_SECONDS" colour_back ||
     fail "after --stop the desktop differs from before in $(pixels_changed "$WORK/after_top.png" "$WORK/before_top.png")" \
