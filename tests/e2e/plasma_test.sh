@@ -292,12 +292,6 @@ settings_page)
     grep -q "property .*cfg_$entry\b" "$PLUGIN_DIR/contents/ui/config.qml" || fail "the settings page has no $entry"
   done
   ;;
-session)
-  start_session
-  start_plasmashell
-  echo "ready on $DISPLAY, runtime $RUNTIME"
-  sleep "${HOLD:-600}"
-  ;;
 *) fail "unknown case $case_name" ;;
 esac
 echo "PASS: $case_name"
