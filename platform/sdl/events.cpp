@@ -39,6 +39,12 @@ bool ownWindowObscured = false;
 bool ownWindowCovered = false;
 bool stackMayHaveChanged = true;
 bool foreignWindowViewable = true;
+// While the window is drawn, the stack is asked again this often too: a
+// check made while a window manager was still placing a new window, with
+// no event after it that says the stack changed, must not leave the
+// program drawing under a cover for good.
+constexpr Uint64 kCoverRecheckMilliseconds = 2000;
+Uint64 nextCoverCheck = 0;
 
 // Maps the virtual-key codes the camera polls onto SDL scancodes: a letter
 // key is the one in that letter's place on a US keyboard, whatever its label
@@ -300,9 +306,11 @@ bool sdlIsWindowVisible() {
     if ((flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0 || ownWindowObscured) {
         return false;
     }
-    if (stackMayHaveChanged) {
+    Uint64 now = SDL_GetTicks64();
+    if (stackMayHaveChanged || (!ownWindowCovered && now >= nextCoverCheck)) {
         ownWindowCovered = checkSdlWindowCovered(sdlWindow);
         stackMayHaveChanged = false;
+        nextCoverCheck = now + kCoverRecheckMilliseconds;
     }
     return !ownWindowCovered;
 }
