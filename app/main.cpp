@@ -451,7 +451,7 @@ int main(int argc, char** argv) {
         closeWindow();
         return kExitFailure;
     }
-    fishCount = options.fish;
+    setFishCount(options.fish);
     setClockSpeed(options.speed);
     initScene();
     if (options.tour || !viewerKeys) {

@@ -26,7 +26,7 @@ const char kHelp[] =
     "  --fps          print the frame rate once a second on standard output\n"
     "  --show-fps     draw the frame rate of the last second in the picture's\n"
     "                 top left corner\n"
-    "  --fish N       N fish in the tank (1 to 500; 50 without the option)\n"
+    "  --fish N       N fish in the tank (1 to 30000; 50 without the option)\n"
     "  --speed X      every motion X times as fast (0.25 to 4; 1 without the\n"
     "                 option), the tour and the flying keys included\n"
     "  --root         screensaver mode: draw into the window named by\n"
@@ -67,7 +67,9 @@ CommandLine refuse(std::string* text, const std::string& problem) {
 // four of them; anything else (signs, exponents, blanks, overflow) is refused.
 bool readWholeNumber(const char* value, int low, int high, int* number) {
     size_t digits = std::strlen(value);
-    if (digits == 0 || digits > 4) {
+    // Five digits hold every limit here (the largest is 30000) and cannot
+    // overflow.
+    if (digits == 0 || digits > 5) {
         return false;
     }
     int n = 0;
@@ -98,7 +100,7 @@ const ValueOption kValueOptions[] = {
      [](const char* value, AppOptions* o) { return o->hasWindowId = readWindowId(value, &o->windowId); }},
     {"--max-fps", "a number of frames a second", "a frame rate from 1 to 1000",
      [](const char* value, AppOptions* o) { return readWholeNumber(value, 1, kMaxFpsLimit, &o->maxFps); }},
-    {"--fish", "a number of fish", "a number of fish from 1 to 500",
+    {"--fish", "a number of fish", "a number of fish from 1 to 30000",
      [](const char* value, AppOptions* o) { return readFishCount(value, &o->fish); }},
     {"--speed", "a speed factor", "a speed factor from 0.25 to 4",
      [](const char* value, AppOptions* o) { return readSpeed(value, &o->speed); }},

@@ -18,7 +18,7 @@ struct AppOptions {
     bool tour = false;        // --tour: the camera flies itself
     int maxFps = 0;           // --max-fps N: at most N frames a second; 0 for no cap
     bool showFps = false;     // --fps: print each second's frame rate on standard output
-    int fish = 50;            // --fish N: the number of fish, 1 to 500
+    int fish = 50;            // --fish N: the number of fish, 1 to 30000
     double speed = 1.0;       // --speed X: every motion X times as fast, 0.25 to 4
     bool fpsOverlay = false;  // --show-fps: draw each second's frame rate in a corner
     RunMode mode = RunMode::Window;
@@ -53,7 +53,7 @@ constexpr int kScreensaverFps = 30;
 bool readWindowId(const char* text, uint64_t* id);
 
 // Reads a number of fish: a whole number from 1 to the fish table's size
-// (500) in plain decimal digits.
+// (30000) in plain decimal digits.
 bool readFishCount(const char* text, int* count);
 // Reads a speed factor from kMinSpeed to kMaxSpeed in plain decimal notation
 // (digits with at most one '.' or ','; no sign, exponent or blanks).

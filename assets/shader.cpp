@@ -86,7 +86,7 @@ bool loadShaderSource(const char* fileName, GLhandleARB shader) {
     return true;
 }
 
-GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile) {
+GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile, const char* const* attributes) {
     if (!checkShaderObjectSupport()) {
         return 0;
     }
@@ -107,6 +107,9 @@ GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile)
     GLhandleARB program = glCreateProgramObjectARB();
     glAttachObjectARB(program, vertex);
     glAttachObjectARB(program, fragment);
+    for (GLuint i = 0; attributes != nullptr && attributes[i] != nullptr; ++i) {
+        glBindAttribLocationARB(program, i, attributes[i]);
+    }
     glLinkProgramARB(program);
     // Attached objects live on until the program goes.
     deleteBoth(vertex, fragment);

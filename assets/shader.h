@@ -30,7 +30,10 @@ bool readShaderSourceFile(const char* fileName, char* buffer, long limit);
 bool loadShaderSource(const char* fileName, GLhandleARB shader);
 // Compiles both files and links them; 0 when a file cannot be loaded, a
 // stage does not compile or the two do not link. Shows no message.
-GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile);
+// ATTRIBUTES, when given, is a list of vertex attribute names ended by a null:
+// the i-th is bound to location i before linking.
+GLhandleARB buildShaderProgram(const char* vertexFile, const char* fragmentFile,
+                               const char* const* attributes = nullptr);
 // The location of a uniform in the program; -1 for program 0 or a name that
 // is not an active uniform of it.
 GLint findUniformLocation(GLhandleARB program, const char* name);

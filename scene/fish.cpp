@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "assets/shader.h"
 #include "platform/gl_api.h"
@@ -12,20 +13,25 @@
 #include "scene/sphere.h"
 
 int fishCount = kFirstSchool;
-FishTable fishes;
+FishTable fishes(kFirstSchool);
 
-FishRange fishesInUse() { return {fishes.records, fishes.records + fishCount}; }
+void setFishCount(int count) {
+    fishCount = count;
+    fishes.resize(static_cast<size_t>(count > kFirstSchool ? count : kFirstSchool));
+}
 
-namespace {
+FishRange fishesInUse() { return {fishes.data(), fishes.data() + fishCount}; }
 
-const float* const bodyColours[7] = {
+const float* const fishBodyColours[7] = {
     palette.paletteRed,  palette.paletteOrange, palette.paletteYellow,  palette.paletteGreen,
     palette.paletteBlue, palette.paletteCyan,   palette.paletteMagenta,
 };
-const float* const tailColours[7] = {
+const float* const fishTailColours[7] = {
     palette.paletteCyan, palette.paletteRed,    palette.paletteWhite, palette.paletteDarkGrey,
     palette.paletteRed,  palette.paletteYellow, palette.paletteBlack,
 };
+
+namespace {
 
 // One fish's three pieces, the same for every fish.
 RetainedShape bodyShape = {[] { drawSphere(1.0f, 6, 3); }, 0};
@@ -54,7 +60,9 @@ void initFishes() { fillFishes(0, kFirstSchool); }
 
 void initLaterFishes() { fillFishes(kFirstSchool, fishCount); }
 
-Mat4 stepFish(Fish& fish, float dt) {
+namespace {
+
+void advanceOrbit(Fish& fish, float dt) {
     fish.orbitAngle = fish.orbitAngle + fish.speed * 10.0f * dt;
     // A whole turn is the same rotation. Kept below 360 the angle stays as
     // fine as in the first lap; left to grow, a float angle stops taking
@@ -62,6 +70,39 @@ Mat4 stepFish(Fish& fish, float dt) {
     if (fish.orbitAngle >= 360.0f) {
         fish.orbitAngle = std::fmod(fish.orbitAngle, 360.0f);
     }
+}
+
+bool sameBits(const Vec3& a, const Vec3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+} // namespace
+
+void stepSchool(float dt) {
+    // A fish's heading comes from its up vector and fishTarget alone. A fish
+    // whose up vector is, to the bit, that of the last fish worked out takes
+    // that fish's heading and matrix, all but the position: what stepFish
+    // would give it, without the square roots. In this scene that is every
+    // fish after the first.
+    const Fish* worked = nullptr;
+    Vec3 workedUp{};
+    for (Fish& fish : fishesInUse()) {
+        if (worked != nullptr && sameBits(fish.pose.up, workedUp)) {
+            advanceOrbit(fish, dt);
+            fish.pose.forward = worked->pose.forward;
+            fish.pose.up = worked->pose.up;
+            fish.model = worked->model;
+            fish.model.m[12] = fish.pose.position.x;
+            fish.model.m[13] = fish.pose.position.y;
+            fish.model.m[14] = fish.pose.position.z;
+        } else {
+            workedUp = fish.pose.up;
+            fish.model = stepFish(fish, dt);
+            worked = &fish;
+        }
+    }
+}
+
+Mat4 stepFish(Fish& fish, float dt) {
+    advanceOrbit(fish, dt);
     // The steering direction comes from the pose's up vector, not its
     // position, so every fish gets the same heading in its orbiting frame.
     const Vec3& up = fish.pose.up;
@@ -91,7 +132,7 @@ void drawFish(int colourType) {
     glPushMatrix();
     useProgram(scene.fishProgram);
     glCullFace(GL_BACK);
-    uploadUniform4fv(scene.fishColorLocation, bodyColours[colourType]);
+    uploadUniform4fv(scene.fishColorLocation, fishBodyColours[colourType]);
     glDisable(GL_BLEND);
     drawShape(bodyShape);
 
@@ -107,7 +148,7 @@ void drawFish(int colourType) {
     glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
     glDisable(GL_CULL_FACE);
     useProgram(scene.finProgram);
-    uploadUniform4fv(scene.finColorLocation, tailColours[colourType]);
+    uploadUniform4fv(scene.finColorLocation, fishTailColours[colourType]);
     drawShape(tailShape);
 
     glEnable(GL_CULL_FACE);

@@ -11,6 +11,7 @@
 #include "scene/retained.h"
 #include "scene/sand.h"
 #include "scene/scene_state.h"
+#include "scene/school.h"
 #include "scene/water.h"
 
 namespace {
@@ -112,6 +113,7 @@ void initScene() {
 void releaseScene() {
     releaseRetainedShapes();
     releaseSandFloor();
+    releaseSchoolInstances();
     forgetShaderPrograms();
     if (scene.sharedQuadric != nullptr) {
         gluDeleteQuadric(scene.sharedQuadric);

@@ -9,6 +9,7 @@
 #include "scene/pass_marks.h"
 #include "scene/retained.h"
 #include "scene/sand.h"
+#include "scene/school.h"
 #include "scene/scene_state.h"
 
 DeltaClock tankClock;
@@ -99,8 +100,10 @@ void drawSchool(float dt) {
     translateBy(scene.tankCentre);
     glDisable(GL_STENCIL_TEST);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, palette.paletteWhite);
-    for (Fish& fish : fishesInUse()) {
-        updateAndDrawFish(fish, dt);
+    if (!drawSchoolInstanced(dt)) {
+        for (Fish& fish : fishesInUse()) {
+            updateAndDrawFish(fish, dt);
+        }
     }
     glPopMatrix();
 }

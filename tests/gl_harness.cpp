@@ -112,7 +112,8 @@ std::string enterScratchDataDir(const std::vector<std::string>& filesToCopy) {
 std::vector<std::string> allDataFiles() {
     std::vector<std::string> names = {"Batman.raw", "Sand.bmp", "Bubble.bmp", "Water.vp",
                                       "Water.fp", "FEESH.vp", "FEESH.fp", "FIN.vp",
-                                      "FIN.fp", "lux.vp", "lux.fp"};
+                                      "FIN.fp", "lux.vp", "lux.fp", "school.vp",
+                                      "school.fp", "school_fin.vp", "school_fin.fp"};
     for (int i = 0; i < 32; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "caust%02d.tga", i);

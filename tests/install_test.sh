@@ -12,7 +12,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # What the program opens, by name, from its working folder.
-files=(Batman.raw Sand.bmp Bubble.bmp Water.vp Water.fp FEESH.vp FEESH.fp FIN.vp FIN.fp lux.vp lux.fp)
+files=(Batman.raw Sand.bmp Bubble.bmp Water.vp Water.fp FEESH.vp FEESH.fp FIN.vp FIN.fp lux.vp lux.fp school.vp school.fp school_fin.vp school_fin.fp)
 for i in $(seq -w 0 31); do files+=("caust$i.tga"); done
 for f in "${files[@]}"; do
   [ -f "$prefix/share/marivelle/$f" ] || fail "share/marivelle/$f was not installed"

@@ -100,11 +100,15 @@ TEST(OptionsTest, FishSpeedAndDrawnFrameRate) {
     ASSERT_EQ(all.result, CommandLine::Run) << all.text;
     EXPECT_TRUE(all.options.fish == 500 && all.options.speed == 2.5 && all.options.fpsOverlay);
     EXPECT_EQ(read({"--fish=1"}).options.fish, 1);
+    EXPECT_EQ(read({"--fish", "30000"}).options.fish, 30000);
+    Outcome tooMany = read({"--fish", "30001"});
+    EXPECT_EQ(tooMany.result, CommandLine::Wrong);
+    EXPECT_EQ(tooMany.text.rfind("Marivelle: '30001' is not a number of fish from 1 to 30000 for '--fish'", 0), 0u) << tooMany.text;
     // The ends of the range, and the forms the screensaver settings write.
     for (auto [text, value] : {std::pair{"0.25", 0.25}, {"4", 4.0}, {"1,5", 1.5}, {".484", 0.484}}) {
         EXPECT_EQ(read({"--speed", text}).options.speed, value) << text;
     }
-    for (const char* fish : {"0", "501", "x", "-1", "1e2"}) {
+    for (const char* fish : {"0", "30001", "99999", "100000", "x", "-1", "1e2"}) {
         EXPECT_EQ(read({"--fish", fish}).result, CommandLine::Wrong) << fish;
     }
     for (const char* speed : {"0", "5", "1e9", "nan", "inf", "0.2499", "4.001", "1.2.3", ".", "-1", ""}) {

@@ -2,61 +2,13 @@
 // vertex, and sends none of that geometry again.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
-#include <cstdlib>
-
-#include "camera/tour.h"
 #include "scene/fish.h"
 #include "scene/retained.h"
 #include "scene/scene_state.h"
 #include "scene/setup.h"
+#include "tests/gl_call_counter.h"
 #include "tests/same_frame.h"
 #include "tests/scene_test_support.h"
-#include "tools/camera_poses.h"
-
-namespace {
-
-// glBegin calls, counted on both ways in: the program's own through
-// libepoxy's pointer, GLU's quadrics through the library symbol.
-long beginsCounted = 0;
-void (*epoxyBegin)(GLenum) = nullptr;
-
-void countEpoxyBegin(GLenum mode) {
-    ++beginsCounted;
-    epoxyBegin(mode);
-}
-
-} // namespace
-
-#undef glBegin
-extern "C" void glBegin(GLenum mode) {
-    static auto next = reinterpret_cast<void (*)(GLenum)>(dlsym(RTLD_NEXT, "glBegin"));
-    ++beginsCounted;
-    next(mode);
-}
-
-namespace {
-
-void expectEveryPoseAndTheTourTheSame() {
-    // The very first frame starts the clocks and is no repeated moment's model.
-    renderFrame();
-    for (const char* name : {"start", "close", "above", "side", "top"}) {
-        ASSERT_TRUE(findCameraPose(name, &camera));
-        headlessAdvanceSeconds(1.3);
-        expectSameFrame(name);
-    }
-    startTour(false);
-    double last = 0.0;
-    for (double at : {6.0, 50.0, 400.0}) {
-        headlessAdvanceSeconds(at - last);
-        last = at;
-        updateTourOrCamera();
-        expectSameFrame(("tour at " + std::to_string(at) + " s").c_str());
-    }
-}
-
-} // namespace
 
 TEST(RetainedGeometry, EveryPoseAndTheTourLookAsSentVertexByVertex) {
     setUpScene();
@@ -64,7 +16,7 @@ TEST(RetainedGeometry, EveryPoseAndTheTourLookAsSentVertexByVertex) {
 }
 
 TEST(RetainedGeometry, FiveHundredFishAndTheFixedFunctionFallbackLookTheSame) {
-    fishCount = kMaxFish;
+    setFishCount(500);
     setUpScene();
     expectEveryPoseAndTheTourTheSame();
     // As where the programs failed to build: every pass falls back to the
@@ -78,17 +30,15 @@ TEST(RetainedGeometry, AFrameSendsNoVertexOfTheGeometryBuiltOnce) {
     retainedGeometry = false;
     renderFrame();
     retainedGeometry = true;
-    epoxyBegin = epoxy_glBegin;
-    epoxy_glBegin = countEpoxyBegin;
     renderFrame();  // builds what it has not built yet
-    beginsCounted = 0;
+    startCountingGlCalls();
     renderFrame();
-    long retained = beginsCounted;
+    long retained = stopCountingGlCalls().begins;
     retainedGeometry = false;
+    startCountingGlCalls();
     renderFrame();
+    long sentAgain = stopCountingGlCalls().begins;
     retainedGeometry = true;
-    long sentAgain = beginsCounted - retained;
-    epoxy_glBegin = epoxyBegin;
     EXPECT_EQ(retained, 0) << "a frame began " << retained << " primitives of its own";
     // The count sees both ways in: 20 strips a fish, 18 of them its
     // spheres' and 2 its tail's from GLU, and some 200 of the tank's quadrics.

@@ -14,7 +14,7 @@
 namespace {
 
 TEST(Settings, TwoHundredFishSwimInTheTankAfterTheDefaultTables) {
-    fishCount = 200;
+    setFishCount(200);
     setUpScene();
     std::vector<Fish> school(fishes.begin(), fishes.end());
     std::vector<Bubble> bubbleTable(std::begin(bubbles), std::end(bubbles));

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks the eight GLSL sources the program loads at start-up.
+# Checks the twelve GLSL sources the program loads.
 #
 # Usage: shader_sources_test.sh DATA_DIR
 #
@@ -36,7 +36,7 @@ work=$(mktemp -d) || fail "cannot create a temporary directory"
 trap 'rm -rf "$work"' EXIT
 
 max_chars=8192
-pairs="Water FEESH FIN lux"
+pairs="Water FEESH FIN lux school school_fin"
 
 # Uniforms per pair: "name:type" entries.
 uniforms_of() {
@@ -45,6 +45,7 @@ uniforms_of() {
         FEESH) echo "lawlColor:vec4" ;;
         FIN)   echo "lawlColor:vec4" ;;
         lux)   echo "fAlpha:float" ;;
+        school | school_fin) echo "colours:vec4" ;;
     esac
 }
 

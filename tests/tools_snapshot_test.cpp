@@ -1,6 +1,5 @@
 // The snapshot tool against a frame rendered here at the same time and pose.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -9,36 +8,13 @@
 #include <vector>
 
 #include "tests/scene_test_support.h"
+#include "tests/snapshot_support.h"
 #include "camera/tour.h"
 #include "scene/fps_glyphs.h"
 #include "scene/fps_overlay.h"
 #include "tools/camera_poses.h"
 
 namespace {
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgba;  // top row first
-};
-
-bool readPng(const std::string& path, Picture* picture) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGBA;
-    picture->width = static_cast<int>(image.width);
-    picture->height = static_cast<int>(image.height);
-    picture->rgba.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0;
-}
-
-std::string runSnapshot(const std::string& arguments) {
-    std::string out = "/tmp/marivelle-snapshot-" + std::to_string(getpid()) + ".png";
-    std::string command = std::string(MARIVELLE_SNAPSHOT_TOOL) + " " + out + " --data " +
-                          MARIVELLE_DEFAULT_DATA_DIR + " " + arguments;
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return out;
-}
 
 TEST(SnapshotTool, WritesAPngOfTheRequestedSize) {
     std::string path = runSnapshot("--size 320x200 --time 0.5 --frames 5 --pose side");

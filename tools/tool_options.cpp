@@ -49,7 +49,7 @@ bool checkToolSize(const ToolOptions& options) {
 }
 
 void applySceneOptions(const ToolOptions& options) {
-    fishCount = options.fish;
+    setFishCount(options.fish);
     setClockSpeed(options.speed);
 }
 
