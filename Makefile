@@ -76,11 +76,12 @@ snapshot: build
 	$(BUILD)/snapshot packaging/icons/48x48/marivelle.png --data $(BUILD)/data --size 48x48 --pose side --time 3 --frames 90
 	@echo "wrote docs/marivelle.png, docs/marivelle.gif and packaging/icons/*/marivelle.png"
 
-# The frame benchmark (table; BENCH_ARGS=--json for JSON) and the CPU-side
-# micro-benchmarks.
+# The frame benchmark (table; BENCH_ARGS=--json for JSON), the sweep of the
+# fish counts from 1 to 30000, and the CPU-side micro-benchmarks.
 BENCH_ARGS ?=
 bench: build
 	$(BUILD)/bench --data $(BUILD)/data --frames 300 $(BENCH_ARGS)
+	$(BUILD)/bench --data $(BUILD)/data --frames 300 --fish-sweep $(BENCH_ARGS)
 	cd $(BUILD)/data && ../cpu_bench --benchmark_min_time=0.2
 
 clean:

@@ -1,6 +1,9 @@
 #include "scene/fish_mesh.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <map>
 
 #include "scene/sphere.h"
 
@@ -36,47 +39,63 @@ FishMeshVertex placeVertex(const Placement& at, const float p[3], const float n[
     return v;
 }
 
-bool samePosition(const FishMeshVertex& a, const FishMeshVertex& b) {
-    return a.position[0] == b.position[0] && a.position[1] == b.position[1] && a.position[2] == b.position[2];
-}
+// A mesh being built: a vertex met again (neighbouring strips share a row,
+// a pole repeats) is stored once, so it is transformed once.
+struct MeshBuilder {
+    FishMesh mesh;
+    std::map<std::array<float, 8>, uint16_t> known;
 
-// Adds a triangle unless two of its corners coincide: such a triangle covers
-// no pixel (the sphere's poles make them).
-void addTriangle(FishMesh& mesh, int a, int b, int c) {
-    const auto& v = mesh.vertices;
-    if (samePosition(v[a], v[b]) || samePosition(v[b], v[c]) || samePosition(v[a], v[c])) {
-        return;
+    uint16_t add(const FishMeshVertex& v) {
+        std::array<float, 8> key;
+        std::memcpy(key.data(), &v, sizeof key);
+        auto found = known.find(key);
+        if (found != known.end()) {
+            return found->second;
+        }
+        auto index = static_cast<uint16_t>(mesh.vertices.size());
+        mesh.vertices.push_back(v);
+        known.emplace(key, index);
+        return index;
     }
-    for (int index : {a, b, c}) {
-        mesh.indices.push_back(static_cast<uint16_t>(index));
-    }
-}
 
-// The triangles of a strip whose vertices start at FIRST: every other one
-// swaps its first two corners, as GL does, so all keep the strip's winding.
-void addStripTriangles(FishMesh& mesh, int first, int count) {
-    for (int k = 0; k + 2 < count; ++k) {
-        int i = first + k;
-        if (k % 2 == 0) {
-            addTriangle(mesh, i, i + 1, i + 2);
-        } else {
-            addTriangle(mesh, i + 1, i, i + 2);
+    bool samePosition(uint16_t a, uint16_t b) const {
+        return std::memcmp(mesh.vertices[a].position, mesh.vertices[b].position, sizeof(float[3])) == 0;
+    }
+
+    // Adds a triangle unless two of its corners coincide: such a triangle
+    // covers no pixel (the sphere's poles make them).
+    void addTriangle(uint16_t a, uint16_t b, uint16_t c) {
+        if (samePosition(a, b) || samePosition(b, c) || samePosition(a, c)) {
+            return;
+        }
+        mesh.indices.insert(mesh.indices.end(), {a, b, c});
+    }
+
+    // The triangles of a strip: every other one swaps its first two corners,
+    // as GL does, so all keep the strip's winding.
+    void addStrip(const std::vector<uint16_t>& strip) {
+        for (size_t k = 0; k + 2 < strip.size(); ++k) {
+            if (k % 2 == 0) {
+                addTriangle(strip[k], strip[k + 1], strip[k + 2]);
+            } else {
+                addTriangle(strip[k + 1], strip[k], strip[k + 2]);
+            }
         }
     }
-}
+};
 
 FishMesh buildSphereMesh(float radius, int slices, int stacks, const Placement& at) {
-    FishMesh mesh;
-    int stripStart = 0;
+    MeshBuilder builder;
+    std::vector<uint16_t> strip;
     generateSphere(
-        radius, slices, stacks, [&] { stripStart = static_cast<int>(mesh.vertices.size()); },
+        radius, slices, stacks, [&] { strip.clear(); },
         [&](const SphereVertex& s) {
             float p[3] = {s.position.x, s.position.y, s.position.z};
             float n[3] = {s.normal.x, s.normal.y, s.normal.z};
-            mesh.vertices.push_back(placeVertex(at, p, n));
+            strip.push_back(builder.add(placeVertex(at, p, n)));
         },
-        [&] { addStripTriangles(mesh, stripStart, static_cast<int>(mesh.vertices.size()) - stripStart); });
-    return mesh;
+        [&] { builder.addStrip(strip); });
+    return builder.mesh;
 }
 
 } // namespace
@@ -129,30 +148,30 @@ FishMesh buildFishTailMesh() {
     const Placement at = {{1.0f, 1.0f, 1.0f}, {1.0f, 0.0f, 0.0f}, true};
     float alongZ = tailNormalAlongZ();
     float outward = tailNormalOutward();
-    FishMesh mesh;
+    MeshBuilder builder;
     for (int j = 0; j < stacks; ++j) {
         float zNear = static_cast<float>(j * height / stacks);
         float zFar = static_cast<float>((j + 1) * height / stacks);
         float rNear = static_cast<float>(base - (base - top) * (static_cast<float>(j) / stacks));
         float rFar = static_cast<float>(base - (base - top) * (static_cast<float>(j + 1) / stacks));
-        int first = static_cast<int>(mesh.vertices.size());
+        std::vector<uint16_t> band;
         for (int i = 0; i <= slices; ++i) {
             float angle = static_cast<float>(2.0 * M_PI * (i % slices) / slices);
             float s = static_cast<float>(std::sin(angle)), c = static_cast<float>(std::cos(angle));
             float n[3] = {outward * s, outward * c, alongZ};
             float nearCorner[3] = {rNear * s, rNear * c, zNear};
             float farCorner[3] = {rFar * s, rFar * c, zFar};
-            mesh.vertices.push_back(placeVertex(at, nearCorner, n));
-            mesh.vertices.push_back(placeVertex(at, farCorner, n));
+            band.push_back(builder.add(placeVertex(at, nearCorner, n)));
+            band.push_back(builder.add(placeVertex(at, farCorner, n)));
         }
         // Each quad (near i, far i, far i+1, near i+1) splits along the
         // diagonal from near i to far i+1, the split the rasteriser makes of
         // such a band, so the normals blend across it the same way.
-        for (int i = 0; i < slices; ++i) {
-            int nearA = first + 2 * i, farA = nearA + 1, nearB = nearA + 2, farB = nearA + 3;
-            addTriangle(mesh, nearA, farA, farB);
-            addTriangle(mesh, nearA, farB, nearB);
+        for (size_t i = 0; i + 3 < band.size(); i += 2) {
+            uint16_t nearA = band[i], farA = band[i + 1], nearB = band[i + 2], farB = band[i + 3];
+            builder.addTriangle(nearA, farA, farB);
+            builder.addTriangle(nearA, farB, nearB);
         }
     }
-    return mesh;
+    return builder.mesh;
 }

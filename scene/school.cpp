@@ -57,11 +57,15 @@ struct SchoolObjects {
     Piece body, eyes, tail;
     float leftNormal[3];    // what one fish at a time leaves current
     float leftTexCoord[2];
-    int uploadedCount;  // fish whose data the instance buffer holds; -1 when stale
+    int uploadedCount;  // fishCount when the instance buffer was filled; -1 when stale
+    int shownCount;     // the instances in it
 };
 SchoolObjects objects;
 
 std::vector<float> instanceData;
+// Open addressing over the instances written this frame, by their matrix:
+// 0 for an empty slot, else the instance's number plus one.
+std::vector<uint32_t> instanceSlots;
 float bodyColourTable[28];
 float tailColourTable[28];
 float eyeColourTable[28];
@@ -142,9 +146,9 @@ void setDivisor(GLuint attribute, GLuint divisor) {
 void drawPiece(const Piece& piece) {
     const void* first = reinterpret_cast<const void*>(piece.firstIndexBytes);
     if (objects.arbEntryPoints) {
-        glDrawElementsInstancedARB(GL_TRIANGLES, piece.indexCount, GL_UNSIGNED_SHORT, first, fishCount);
+        glDrawElementsInstancedARB(GL_TRIANGLES, piece.indexCount, GL_UNSIGNED_SHORT, first, objects.shownCount);
     } else {
-        glDrawElementsInstanced(GL_TRIANGLES, piece.indexCount, GL_UNSIGNED_SHORT, first, fishCount);
+        glDrawElementsInstanced(GL_TRIANGLES, piece.indexCount, GL_UNSIGNED_SHORT, first, objects.shownCount);
     }
 }
 
@@ -185,6 +189,34 @@ void writeInstance(const Fish& fish, float* out) {
     out[12] = static_cast<float>(fish.colourType);
 }
 
+// Where the matrix rows at ROWS (twelve floats) go in instanceSlots: by
+// where the fish is, which alone nearly always tells two fish apart; the
+// whole matrix is compared on a match.
+size_t slotOf(const float* rows) {
+    uint32_t x, y, z;
+    std::memcpy(&x, &rows[3], sizeof x);
+    std::memcpy(&y, &rows[7], sizeof y);
+    std::memcpy(&z, &rows[11], sizeof z);
+    uint64_t hash = (x * 0x9e3779b97f4a7c15ull) ^ (y * 0xc2b2ae3d27d4eb4full) ^ (z * 0x165667b19e3779f9ull);
+    return static_cast<size_t>(hash ^ (hash >> 29)) & (instanceSlots.size() - 1);
+}
+
+// Keeps the instance just written at instance number SHOWN unless an earlier
+// one has the same matrix; true when it is kept.
+bool keepUnlessShown(uint32_t shown) {
+    const float* rows = &instanceData[static_cast<size_t>(shown) * kInstanceFloats];
+    for (size_t slot = slotOf(rows);; slot = (slot + 1) & (instanceSlots.size() - 1)) {
+        uint32_t held = instanceSlots[slot];
+        if (held == 0) {
+            instanceSlots[slot] = shown + 1;
+            return true;
+        }
+        if (std::memcmp(&instanceData[static_cast<size_t>(held - 1) * kInstanceFloats], rows, 12 * sizeof(float)) == 0) {
+            return false;
+        }
+    }
+}
+
 // Steps the school (unless the moment is repeated) and hands its data over;
 // a repeated moment whose data the buffer already holds sends nothing.
 void uploadInstances(float dt) {
@@ -194,18 +226,29 @@ void uploadInstances(float dt) {
     if (!repeatingMoment) {
         stepSchool(dt);
     }
+    // Fish with the same matrix to the bit (the same place, pace and
+    // heading) make the same fragments at the same depths, and the first
+    // one drawn passes every depth test the later ones then fail: only the
+    // first is sent. A large school has many such (where a fish starts and
+    // its pace take some 1,750 values in all).
+    size_t slots = 64;
+    while (slots < 2 * static_cast<size_t>(fishCount)) {
+        slots *= 2;
+    }
+    instanceSlots.assign(slots, 0);
     instanceData.resize(static_cast<size_t>(fishCount) * kInstanceFloats);
-    float* out = instanceData.data();
+    uint32_t shown = 0;
     for (const Fish& fish : fishesInUse()) {
-        writeInstance(fish, out);
-        out += kInstanceFloats;
+        writeInstance(fish, &instanceData[static_cast<size_t>(shown) * kInstanceFloats]);
+        shown += keepUnlessShown(shown);
     }
     glBindBuffer(GL_ARRAY_BUFFER, objects.instanceBuffer);
     // A new store each frame: the driver need not wait for draws that still
     // read the last one.
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instanceData.size() * sizeof(float)), instanceData.data(),
-                 GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(shown * kInstanceFloats * sizeof(float)),
+                 instanceData.data(), GL_STREAM_DRAW);
     objects.uploadedCount = fishCount;
+    objects.shownCount = static_cast<int>(shown);
 }
 
 void pointAttributes() {

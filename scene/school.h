@@ -1,7 +1,8 @@
 #pragma once
 // The whole school in a handful of draws: one instanced draw per piece of the
 // fish (body, eyes, tail), every fish's matrix and colour type in a buffer
-// refilled each frame. Where the driver cannot draw instances, or the
+// refilled each frame; a fish that another drawn before it hides exactly
+// (the same matrix) is left out. Where the driver cannot draw instances, or the
 // programs for it did not build, the tank pass draws one fish at a time.
 
 // True (the default): the school is drawn instanced wherever it can be.

@@ -1,15 +1,19 @@
 // Measures the frame on the headless context: the complete frame, the same
-// frame with every vertex sent each time (immediate mode, timed interleaved
-// with it), an empty frame (clear and finish) as the floor, the time of each
-// pass, and the set-up with its split. Every timed frame ends with glFinish,
+// frame with the school drawn one fish at a time and with every vertex sent
+// each time (immediate mode; the three timed interleaved), an empty frame
+// (clear and finish) as the floor, the time of each pass, and the set-up with
+// its split. Every timed frame ends with glFinish,
 // so the times are what the rasteriser really spent. Then it runs itself
 // again on Mesa's no-op driver, which keeps all the CPU work of handing a
 // frame over and drops the drawing, as a machine whose GPU draws pays it;
 // --no-noop leaves that run out.
 //   bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose NAME] [--tour] [--json]
-//         [--fish N] [--speed X] [--show-fps] [--no-noop]
+//         [--fish N] [--speed X] [--show-fps] [--no-noop] [--fish-sweep]
 // --fish, --speed and --show-fps act as the program's options do; the drawn
 // frame rate is part of the complete frame.
+// --fish-sweep times the complete frame and the frame with the school drawn
+// one fish at a time for 1 to 30,000 fish instead, each count for up to
+// --frames frames or about two seconds a way, whichever comes first.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,8 +37,11 @@
 #include "scene/caustics.h"
 #include "scene/frame.h"
 #include "scene/pass_marks.h"
+#include "scene/bubbles.h"
+#include "scene/fish.h"
 #include "scene/retained.h"
 #include "scene/sand.h"
+#include "scene/school.h"
 #include "scene/setup.h"
 #include "tools/camera_poses.h"
 #include "tools/headless_context.h"
@@ -49,6 +56,7 @@ struct Options : ToolOptions {
     int warmup = 30;
     bool json = false;
     bool noop = true;
+    bool sweep = false;
 };
 
 struct FrameStats {
@@ -129,15 +137,37 @@ void immediateFrame() {
     retainedGeometry = true;
 }
 
-// The frame as drawn and the frame sent vertex by vertex, in alternating
-// blocks of ten, so that both see the same state of a busy machine.
-void timeBothFrames(int count, std::vector<double>* retained, std::vector<double>* immediate) {
-    for (int done = 0; done < count; done += 10) {
-        int block = std::min(10, count - done);
-        std::vector<double> a = timeFrames(block, sceneFrame);
-        std::vector<double> b = timeFrames(block, immediateFrame);
-        retained->insert(retained->end(), a.begin(), a.end());
-        immediate->insert(immediate->end(), b.begin(), b.end());
+void oneFishAtATimeFrame() {
+    instancedFish = false;
+    sceneFrame();
+    instancedFish = true;
+}
+
+// A way of drawing the frame, and the times of its frames so far.
+struct TimedWay {
+    void (*frame)();
+    std::vector<double> ms;
+    double spentMs = 0.0;
+};
+
+// Times up to COUNT frames of each way, the ways taking turns in blocks so
+// that all see the same state of a busy machine: blocks of ten, or with a
+// budget of BUDGET_MS a way, blocks of three, and a way stops once it has
+// spent its budget on three frames or more.
+void timeWays(std::vector<TimedWay>& ways, int count, double budgetMs = 0.0) {
+    for (bool going = true; going;) {
+        going = false;
+        for (TimedWay& way : ways) {
+            int left = count - static_cast<int>(way.ms.size());
+            bool spent = budgetMs > 0.0 && way.ms.size() >= 3 && way.spentMs >= budgetMs;
+            if (left <= 0 || spent) {
+                continue;
+            }
+            std::vector<double> ms = timeFrames(std::min(left, budgetMs > 0.0 ? 3 : 10), way.frame);
+            way.spentMs += std::accumulate(ms.begin(), ms.end(), 0.0);
+            way.ms.insert(way.ms.end(), ms.begin(), ms.end());
+            going = true;
+        }
     }
 }
 
@@ -182,11 +212,13 @@ std::string runOnNoopDriver(int argc, char** argv, const std::string& startFolde
     return report;
 }
 
-// The median in ms of the named frame in a JSON report; -1 when absent.
-double readMedian(const std::string& report, const char* name) {
-    size_t at = report.find("\"" + std::string(name) + "\": {");
-    at = at == std::string::npos ? at : report.find("\"median_ms\": ", at);
-    return at == std::string::npos ? -1.0 : std::atof(report.c_str() + at + 13);
+// A figure (FIELD: "median_ms", "fps", ...) of the named frame in a JSON
+// report, the first after FROM; -1 when absent.
+double readFigure(const std::string& report, const char* name, const char* field = "median_ms", size_t from = 0) {
+    size_t at = from == std::string::npos ? from : report.find("\"" + std::string(name) + "\": {", from);
+    std::string key = "\"" + std::string(field) + "\": ";
+    at = at == std::string::npos ? at : report.find(key, at);
+    return at == std::string::npos ? -1.0 : std::atof(report.c_str() + at + key.size());
 }
 
 void emptyFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT); }
@@ -231,31 +263,38 @@ std::string cpuName() {
     return "unknown";
 }
 
+std::string statsJson(const FrameStats& s) {
+    // Microseconds and below: an empty frame on the no-op driver of a fast machine takes a few.
+    char text[200];
+    std::snprintf(text, sizeof text, "{\"fps\": %.2f, \"median_ms\": %.6f, \"p99_ms\": %.6f, \"low1_fps\": %.2f}",
+                  s.fps, s.medianMs, s.p99Ms, s.low1Fps);
+    return text;
+}
+
 void printStats(const char* name, const FrameStats& s, bool json, bool last) {
     if (json) {
-        // Microseconds and below: an empty frame on the no-op driver of a fast machine takes a few.
-        std::printf("  \"%s\": {\"fps\": %.2f, \"median_ms\": %.6f, \"p99_ms\": %.6f, \"low1_fps\": %.2f}%s\n",
-                    name, s.fps, s.medianMs, s.p99Ms, s.low1Fps, last ? "" : ",");
+        std::printf("  \"%s\": %s%s\n", name, statsJson(s).c_str(), last ? "" : ",");
     } else {
         std::printf("%-16s %9.1f fps   median %8.3f ms   p99 %8.3f ms   1%% low %8.1f fps\n", name,
                     s.fps, s.medianMs, s.p99Ms, s.low1Fps);
     }
 }
 
-void report(const Options& o, const SetupTimes& setup, const FrameStats& full, const FrameStats& immediate,
-            const FrameStats& empty, double instrumentedMs, const std::string& noop) {
+void report(const Options& o, const SetupTimes& setup, const FrameStats& full, const FrameStats& oneByOne,
+            const FrameStats& immediate, const FrameStats& empty, double instrumentedMs, const std::string& noop) {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     double passSum = std::accumulate(std::begin(passTotals), std::end(passTotals), 0.0);
     if (o.json) {
         std::printf("{\n  \"cpu\": \"%s\",\n  \"renderer\": \"%s\",\n  \"width\": %d,\n  \"height\": %d,\n"
                     "  \"frames\": %d,\n  \"pose\": \"%s\",\n  \"fish\": %d,\n  \"speed\": %g,\n"
-                    "  \"show_fps\": %s,\n",
+                    "  \"show_fps\": %s,\n  \"instancing\": %s,\n",
                     cpuName().c_str(), renderer, o.width, o.height, o.frames, o.tour ? "tour" : o.pose.c_str(), o.fish,
-                    o.speed, o.fpsOverlay ? "true" : "false");
+                    o.speed, o.fpsOverlay ? "true" : "false", checkFishInstancing() ? "true" : "false");
         std::printf("  \"setup_ms\": {\"total\": %.3f, \"caustic_frames\": %.3f, \"height_map\": %.3f, "
                     "\"shaders\": %.3f, \"bmp_textures\": %.3f},\n",
                     setup.totalMs, setup.causticMs, setup.heightMapMs, setup.shadersMs, setup.bmpMs);
         printStats("frame", full, true, false);
+        printStats("one_by_one_frame", oneByOne, true, false);
         printStats("immediate_frame", immediate, true, false);
         printStats("empty_frame", empty, true, false);
         std::printf("  \"full_over_empty\": %.3f,\n", full.medianMs / empty.medianMs);
@@ -279,6 +318,7 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
                 "BMP textures %.1f)\n\n",
                 setup.totalMs, setup.causticMs, setup.heightMapMs, setup.shadersMs, setup.bmpMs);
     printStats("complete frame", full, false, false);
+    printStats("one fish at once", oneByOne, false, false);
     printStats("sent per vertex", immediate, false, false);
     printStats("empty frame", empty, false, false);
     std::printf("complete / empty (median): %.2f\n\n", full.medianMs / empty.medianMs);
@@ -292,10 +332,87 @@ void report(const Options& o, const SetupTimes& setup, const FrameStats& full, c
         if (noop.empty()) {
             std::printf("\nno-op driver: the run failed\n");
         } else {
-            std::printf("\nno-op driver (the CPU's part of a frame): complete frame median %.3f ms, sent per "
-                        "vertex %.3f ms\n",
-                        readMedian(noop, "frame"), readMedian(noop, "immediate_frame"));
+            std::printf("\nno-op driver (the CPU's part of a frame): complete frame median %.3f ms, one fish at "
+                        "once %.3f ms, sent per vertex %.3f ms\n",
+                        readFigure(noop, "frame"), readFigure(noop, "one_by_one_frame"),
+                        readFigure(noop, "immediate_frame"));
         }
+    }
+}
+
+// The counts the browser aquarium benchmark offers, and the default school.
+constexpr int kSweepCounts[] = {1, 50, 100, 500, 1000, 5000, 10000, 15000, 20000, 25000, 30000};
+constexpr double kSweepBudgetMs = 2000.0;
+
+struct SweepRow {
+    int fish;
+    FrameStats instanced, oneByOne;
+    int instancedFrames, oneByOneFrames;  // how many each way timed
+};
+
+// The school of COUNT fish as the program starts with it: the same draws
+// from the generator's first state, the bubbles' among them.
+void startSchoolOf(int count) {
+    setFishCount(count);
+    std::srand(1);
+    initFishes();
+    initBubbles();
+    initLaterFishes();
+}
+
+std::vector<SweepRow> sweepFishCounts(const Options& o) {
+    std::vector<SweepRow> rows;
+    for (int count : kSweepCounts) {
+        startSchoolOf(count);
+        std::vector<TimedWay> ways = {{sceneFrame, {}}, {oneFishAtATimeFrame, {}}};
+        // The first frames of a count grow the buffers; a few are enough.
+        for (TimedWay& way : ways) {
+            timeFrames(std::min(o.warmup, 2), way.frame);
+        }
+        timeWays(ways, o.frames, kSweepBudgetMs);
+        rows.push_back({count, statsOf(ways[0].ms), statsOf(ways[1].ms), static_cast<int>(ways[0].ms.size()),
+                        static_cast<int>(ways[1].ms.size())});
+    }
+    return rows;
+}
+
+void reportSweep(const Options& o, const std::vector<SweepRow>& rows, const std::string& noop) {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (o.json) {
+        std::printf("{\n  \"cpu\": \"%s\",\n  \"renderer\": \"%s\",\n  \"width\": %d,\n  \"height\": %d,\n"
+                    "  \"pose\": \"%s\",\n  \"instancing\": %s,\n  \"sweep\": [\n",
+                    cpuName().c_str(), renderer, o.width, o.height, o.tour ? "tour" : o.pose.c_str(),
+                    checkFishInstancing() ? "true" : "false");
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const SweepRow& row = rows[i];
+            std::printf("    {\"fish\": %d, \"frames\": [%d, %d], \"frame\": %s, \"one_by_one_frame\": %s}%s\n",
+                        row.fish, row.instancedFrames, row.oneByOneFrames, statsJson(row.instanced).c_str(),
+                        statsJson(row.oneByOne).c_str(), i + 1 < rows.size() ? "," : "");
+        }
+        std::printf("  ]%s%s\n}\n", noop.empty() ? "" : ",\n  \"noop\": ", noop.c_str());
+        return;
+    }
+    std::printf("Marivelle fish sweep: %dx%d, pose %s, each count up to %d frames or about %.0f s a way\n", o.width,
+                o.height, o.tour ? "tour" : o.pose.c_str(), o.frames, kSweepBudgetMs / 1000.0);
+    std::printf("CPU %s; renderer %s; %s\n\n", cpuName().c_str(), renderer,
+                checkFishInstancing() ? "the school drawn instanced"
+                                      : "no instanced drawing: the school is drawn one fish at a time either way");
+    std::printf("         %-40s%s\n", "this driver", o.noop ? "no-op driver (the CPU's part of a frame)" : "");
+    std::printf("  fish   %-19s %-19s %s\n", "instanced", "one fish at once",
+                o.noop ? "instanced           one fish at once" : "");
+    for (const SweepRow& row : rows) {
+        std::printf("%6d   %8.3f ms %7.1f/s %8.3f ms %7.1f/s", row.fish, row.instanced.medianMs, row.instanced.fps,
+                    row.oneByOne.medianMs, row.oneByOne.fps);
+        if (o.noop) {
+            size_t at = noop.find("{\"fish\": " + std::to_string(row.fish) + ",");
+            std::printf("  %8.3f ms %7.1f/s %8.3f ms %7.1f/s", readFigure(noop, "frame", "median_ms", at),
+                        readFigure(noop, "frame", "fps", at), readFigure(noop, "one_by_one_frame", "median_ms", at),
+                        readFigure(noop, "one_by_one_frame", "fps", at));
+        }
+        std::printf("\n");
+    }
+    if (o.noop && noop.empty()) {
+        std::printf("\nno-op driver: the run failed\n");
     }
 }
 
@@ -308,6 +425,7 @@ bool parse(int argc, char** argv, Options* o) {
         if (arg == "--warmup" && i + 1 < argc) o->warmup = std::atoi(argv[++i]);
         else if (arg == "--json") o->json = true;
         else if (arg == "--no-noop") o->noop = false;
+        else if (arg == "--fish-sweep") o->sweep = true;
         else return false;
     }
     return o->frames >= 2 && o->warmup >= 0 && checkToolSize(*o);
@@ -320,7 +438,7 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, &options) || !findCameraPose(options.pose.c_str(), &pose)) {
         std::fprintf(stderr,
                      "usage: bench [--data DIR] [--frames N] [--warmup N] [--size WxH] [--pose %s] [--tour] [--json] "
-                     "[--fish N] [--speed X] [--show-fps] [--no-noop]\n",
+                     "[--fish N] [--speed X] [--show-fps] [--no-noop] [--fish-sweep]\n",
                      cameraPoseNames());
         return 2;
     }
@@ -338,14 +456,20 @@ int main(int argc, char** argv) {
         startTour(false);
     }
     resizeViewport(options.width, options.height);
+    if (options.sweep) {
+        std::vector<SweepRow> rows = sweepFishCounts(options);
+        std::string noop = options.noop ? runOnNoopDriver(argc, argv, startFolder) : "";
+        reportSweep(options, rows, noop);
+        closeHeadlessContext();
+        return options.noop && noop.empty() ? 1 : 0;
+    }
     timeFrames(options.warmup, sceneFrame);
-    std::vector<double> retained;
-    std::vector<double> immediate;
-    timeBothFrames(options.frames, &retained, &immediate);
+    std::vector<TimedWay> ways = {{sceneFrame, {}}, {oneFishAtATimeFrame, {}}, {immediateFrame, {}}};
+    timeWays(ways, options.frames);
     FrameStats empty = statsOf(timeFrames(options.frames, emptyFrame));
     double instrumented = measurePasses(std::max(2, options.frames / 2));
     std::string noop = options.noop ? runOnNoopDriver(argc, argv, startFolder) : "";
-    report(options, setup, statsOf(retained), statsOf(immediate), empty, instrumented, noop);
+    report(options, setup, statsOf(ways[0].ms), statsOf(ways[1].ms), statsOf(ways[2].ms), empty, instrumented, noop);
     closeHeadlessContext();
     return options.noop && noop.empty() ? 1 : 0;
 }
