@@ -39,6 +39,29 @@ def accepted(args):
 lines = [s + shown for s in settings for shown in ([], ["--show-fps"])] + [["--speed", "0,484"]]
 for line in lines:
     assert accepted(line), line
-assert not accepted(["--fish", "501"])
+fish = root.find("number[@id='fish']")
+assert not accepted(["--fish", str(int(fish.get("high")) + 1)])
 print("settings dialog ok: %d command lines accepted" % len(lines))
+
+# The desktops' own settings offer the fish the program takes, up to its
+# largest school: GNOME's schema and preferences, Plasma's settings and page.
+import os, re
+top = os.path.dirname(os.path.dirname(os.path.abspath(path)))
+def read(*parts):
+    return open(os.path.join(top, *parts)).read()
+gnome = os.path.join("desktop", "gnome-shell", "marivelle@marivelle.example")
+plasma = os.path.join("desktop", "plasma", "example.marivelle.wallpaper", "contents")
+most = int(fish.get("high"))
+found = {
+    "GNOME schema": re.search(r'<key name="fish".*?<range min="1" max="(\d+)"', read(gnome, "schemas",
+                              "org.gnome.shell.extensions.marivelle.gschema.xml"), re.S).group(1),
+    "GNOME preferences": re.search(r"'fish', 'Fish', '[^']*', 1, (\d+),", read(gnome, "prefs.js")).group(1),
+    "Plasma settings": re.search(r'name="FishCount".*?<max>(\d+)</max>', read(plasma, "config", "main.xml"),
+                                 re.S).group(1),
+    "Plasma page": re.search(r'objectName: "fish".*?to: (\d+)', read(plasma, "ui", "config.qml"), re.S).group(1),
+}
+for where, value in found.items():
+    assert int(value) == most, (where, value, most)
+assert accepted(["--fish", str(most)]) and not accepted(["--fish", str(most + 1)])
+print("the desktops' settings offer 1 to %d fish, as the program takes" % most)
 PY

@@ -22,7 +22,7 @@ function fillPreferencesWindow(window) {
     const settings = ExtensionUtils.getSettings();
     const page = new Adw.PreferencesPage();
     const tank = new Adw.PreferencesGroup({ title: 'Aquarium' });
-    addSpinRow(tank, settings, 'fish', 'Fish', 'How many fish swim in the tank', 1, 500, 1, 0);
+    addSpinRow(tank, settings, 'fish', 'Fish', 'How many fish swim in the tank', 1, 30000, 1, 0);
     addSpinRow(tank, settings, 'speed', 'Speed',
         'Every motion this many times as fast, the flight around the tank included', 0.25, 4, 0.25, 2);
     page.add(tank);

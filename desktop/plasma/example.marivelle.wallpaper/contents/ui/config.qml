@@ -18,7 +18,7 @@ Kirigami.FormLayout {
         objectName: "fish"
         Kirigami.FormData.label: "Fish:"
         from: 1
-        to: 500
+        to: 30000
     }
 
     // In hundredths, as a spin box counts in whole numbers.
