@@ -64,7 +64,7 @@ CommandLine refuse(std::string* text, const std::string& problem) {
 }
 
 // A whole number from LOW to HIGH written in plain decimal digits, at most
-// four of them; anything else (signs, exponents, blanks, overflow) is refused.
+// five of them; anything else (signs, exponents, blanks, overflow) is refused.
 bool readWholeNumber(const char* value, int low, int high, int* number) {
     size_t digits = std::strlen(value);
     // Five digits hold every limit here (the largest is 30000) and cannot

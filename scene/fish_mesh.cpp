@@ -102,8 +102,67 @@ FishMesh buildSphereMesh(float radius, int slices, int stacks, const Placement& 
 
 FishMesh buildFishBodyMesh() { return buildSphereMesh(1.0f, 6, 3, {{1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f}, false}); }
 
+namespace {
+
+// A face's plane: the unit normal pointing out of the body, and the offset
+// that makes the signed distance n . p + d.
+struct FacePlane {
+    float n[3];
+    float d;
+};
+
+// The planes of the body's faces. The sphere's far pole is a ring of points
+// a rounding error apart, so the slivers there make no plane.
+std::vector<FacePlane> bodyFacePlanes(const FishMesh& body) {
+    std::vector<FacePlane> planes;
+    for (size_t t = 0; t + 2 < body.indices.size(); t += 3) {
+        const float* a = body.vertices[body.indices[t]].position;
+        const float* b = body.vertices[body.indices[t + 1]].position;
+        const float* c = body.vertices[body.indices[t + 2]].position;
+        float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        float v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        // Counter-clockwise seen from outside: u x v points out.
+        float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        if (length < 1e-3f) {
+            continue;
+        }
+        FacePlane plane = {{n[0] / length, n[1] / length, n[2] / length}, 0.0f};
+        plane.d = -(plane.n[0] * a[0] + plane.n[1] * a[1] + plane.n[2] * a[2]);
+        planes.push_back(plane);
+    }
+    return planes;
+}
+
+bool insideAll(const std::vector<FacePlane>& planes, const float p[3]) {
+    for (const FacePlane& plane : planes) {
+        // Clear of the face by a margin, so nothing that could touch it goes.
+        if (plane.n[0] * p[0] + plane.n[1] * p[1] + plane.n[2] * p[2] + plane.d > -1e-4f) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 FishMesh buildFishEyesMesh() {
-    return buildSphereMesh(0.5f, 30, 15, {{0.5f, 0.5f, 1.5f}, {-0.3f, 0.25f, 0.0f}, false});
+    FishMesh all = buildSphereMesh(0.5f, 30, 15, {{0.5f, 0.5f, 1.5f}, {-0.3f, 0.25f, 0.0f}, false});
+    // The body is a convex solid whose outside faces are drawn opaque, so
+    // from outside it hides everything within it; the eyes show only where
+    // they poke through its facets (about 50 of their 850 triangles).
+    std::vector<FacePlane> planes = bodyFacePlanes(buildFishBodyMesh());
+    MeshBuilder kept;
+    for (size_t t = 0; t + 2 < all.indices.size(); t += 3) {
+        const FishMeshVertex* corners[3] = {&all.vertices[all.indices[t]], &all.vertices[all.indices[t + 1]],
+                                            &all.vertices[all.indices[t + 2]]};
+        if (insideAll(planes, corners[0]->position) && insideAll(planes, corners[1]->position) &&
+            insideAll(planes, corners[2]->position)) {
+            continue;
+        }
+        kept.addTriangle(kept.add(*corners[0]), kept.add(*corners[1]), kept.add(*corners[2]));
+    }
+    return kept.mesh;
 }
 
 namespace {

@@ -463,6 +463,36 @@ run_case() {
     expect_scene_running
     expect_clean_exit
     ;;
+  thirty_thousand_fish)
+    # The largest school against the default one, each at its highest while
+    # the program draws: under 64 MiB more. Then one fish more than the most
+    # is refused with one line.
+    start_xvfb
+    for count in 50 30000; do
+      start_app_with --fish "$count"
+      WID=$(wait_window Marivelle) || fail "no window with $count fish"
+      wait_for_picture "$WID" "$WORK/first$count.png" 20 || fail "the window with $count fish shows no lit picture"
+      wait_for_change "$WID" "$WORK/first$count.png" "$WORK/later$count.png" 1000 ||
+        fail "the picture with $count fish does not move"
+      peak=0
+      begin=$(date +%s)
+      while [ $(($(date +%s) - begin)) -lt 10 ]; do
+        app_running || fail "the program with $count fish ended by itself"
+        now=$(resident_kb "$APP_PID"); [ "${now:-0}" -gt "$peak" ] && peak=$now
+        sleep 0.5
+      done
+      printf -v "peak_$count" '%s' "$peak"
+      expect_clean_exit
+    done
+    # shellcheck disable=SC2154 # set through printf -v above
+    echo "resident memory at its highest: $peak_50 kB with 50 fish, $peak_30000 kB with 30000"
+    [ $((peak_30000 - peak_50)) -lt 65536 ] || fail "30000 fish take $((peak_30000 - peak_50)) kB more than 50"
+    start_app_with --fish 30001
+    code=$(wait_exit)
+    [ "$code" = 2 ] || fail "--fish 30001: exit status $code, expected 2"
+    [ "$(cat "$WORK/app.err")" = "Marivelle: '30001' is not a number of fish from 1 to 30000 for '--fish' (try 'marivelle --help')" ] ||
+      fail "--fish 30001 did not print its one line"
+    ;;
   *)
     fail "unknown case $case_name"
     ;;
