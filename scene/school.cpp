@@ -1,9 +1,6 @@
 #include "scene/school.h"
 
-#include <cmath>
 #include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "assets/shader.h"
@@ -14,6 +11,7 @@
 #include "scene/palette.h"
 #include "scene/retained.h"
 #include "scene/scene_state.h"
+#include "scene/school_data.h"
 
 bool instancedFish = true;
 
@@ -32,9 +30,6 @@ enum Attribute : GLuint {
 };
 const char* const kAttributeNames[] = {"position",  "normal",    "across",     "modelRow0",
                                        "modelRow1", "modelRow2", "colourType", nullptr};
-
-// One fish's data: its matrix's three rows, then its colour type.
-constexpr int kInstanceFloats = 13;
 
 struct Piece {
     size_t firstIndexBytes;
@@ -62,10 +57,7 @@ struct SchoolObjects {
 };
 SchoolObjects objects;
 
-std::vector<float> instanceData;
-// Open addressing over the instances written this frame, by their matrix:
-// 0 for an empty slot, else the instance's number plus one.
-std::vector<uint32_t> instanceSlots;
+std::vector<float> records;
 float bodyColourTable[28];
 float tailColourTable[28];
 float eyeColourTable[28];
@@ -152,73 +144,9 @@ void drawPiece(const Piece& piece) {
     }
 }
 
-// The sine and cosine of an orbit angle. Fish of one pace share their angle
-// to the bit, so a handful of recent angles answers nearly every fish.
-void turnBy(float degrees, float* s, float* c) {
-    struct Turn {
-        uint32_t key;  // the angle's bits plus one; 0 while empty
-        float s, c;
-    };
-    static Turn recent[16];
-    uint32_t bits;
-    std::memcpy(&bits, &degrees, sizeof bits);
-    // Plus one leaves 0 for empty: the only bits it turns into 0 are a NaN's.
-    uint32_t key = bits + 1u;
-    Turn& turn = recent[(bits ^ (bits >> 7) ^ (bits >> 17)) & 15u];
-    if (turn.key != key) {
-        turn.key = key;
-        sincosf(degrees * static_cast<float>(M_PI / 180.0), &turn.s, &turn.c);
-    }
-    *s = turn.s;
-    *c = turn.c;
-}
-
-// One fish's data: the rotation about the tank's axis by its orbit angle,
-// then its pose's matrix, as rows; the matrix has no projective part, so
-// three rows say all of it.
-void writeInstance(const Fish& fish, float* out) {
-    float s, c;
-    turnBy(fish.orbitAngle, &s, &c);
-    const float* m = fish.model.m;  // column-major: m[4 * column + row]
-    for (int column = 0; column < 4; ++column) {
-        float x = m[4 * column], y = m[4 * column + 1], z = m[4 * column + 2];
-        out[column] = c * x + s * z;
-        out[4 + column] = y;
-        out[8 + column] = c * z - s * x;
-    }
-    out[12] = static_cast<float>(fish.colourType);
-}
-
-// Where the matrix rows at ROWS (twelve floats) go in instanceSlots: by
-// where the fish is, which alone nearly always tells two fish apart; the
-// whole matrix is compared on a match.
-size_t slotOf(const float* rows) {
-    uint32_t x, y, z;
-    std::memcpy(&x, &rows[3], sizeof x);
-    std::memcpy(&y, &rows[7], sizeof y);
-    std::memcpy(&z, &rows[11], sizeof z);
-    uint64_t hash = (x * 0x9e3779b97f4a7c15ull) ^ (y * 0xc2b2ae3d27d4eb4full) ^ (z * 0x165667b19e3779f9ull);
-    return static_cast<size_t>(hash ^ (hash >> 29)) & (instanceSlots.size() - 1);
-}
-
-// Keeps the instance just written at instance number SHOWN unless an earlier
-// one has the same matrix; true when it is kept.
-bool keepUnlessShown(uint32_t shown) {
-    const float* rows = &instanceData[static_cast<size_t>(shown) * kInstanceFloats];
-    for (size_t slot = slotOf(rows);; slot = (slot + 1) & (instanceSlots.size() - 1)) {
-        uint32_t held = instanceSlots[slot];
-        if (held == 0) {
-            instanceSlots[slot] = shown + 1;
-            return true;
-        }
-        if (std::memcmp(&instanceData[static_cast<size_t>(held - 1) * kInstanceFloats], rows, 12 * sizeof(float)) == 0) {
-            return false;
-        }
-    }
-}
-
-// Steps the school (unless the moment is repeated) and hands its data over;
-// a repeated moment whose data the buffer already holds sends nothing.
+// Steps the school (unless the moment is repeated) and hands its records
+// over; a repeated moment whose records the buffer already holds sends
+// nothing.
 void uploadInstances(float dt) {
     if (repeatingMoment && objects.uploadedCount == fishCount) {
         return;
@@ -226,29 +154,13 @@ void uploadInstances(float dt) {
     if (!repeatingMoment) {
         stepSchool(dt);
     }
-    // Fish with the same matrix to the bit (the same place, pace and
-    // heading) make the same fragments at the same depths, and the first
-    // one drawn passes every depth test the later ones then fail: only the
-    // first is sent. A large school has many such (where a fish starts and
-    // its pace take some 1,750 values in all).
-    size_t slots = 64;
-    while (slots < 2 * static_cast<size_t>(fishCount)) {
-        slots *= 2;
-    }
-    instanceSlots.assign(slots, 0);
-    instanceData.resize(static_cast<size_t>(fishCount) * kInstanceFloats);
-    uint32_t shown = 0;
-    for (const Fish& fish : fishesInUse()) {
-        writeInstance(fish, &instanceData[static_cast<size_t>(shown) * kInstanceFloats]);
-        shown += keepUnlessShown(shown);
-    }
+    objects.shownCount = fillSchoolRecords(records);
     glBindBuffer(GL_ARRAY_BUFFER, objects.instanceBuffer);
     // A new store each frame: the driver need not wait for draws that still
     // read the last one.
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(shown * kInstanceFloats * sizeof(float)),
-                 instanceData.data(), GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(records.size() * sizeof(float)), records.data(),
+                 GL_STREAM_DRAW);
     objects.uploadedCount = fishCount;
-    objects.shownCount = static_cast<int>(shown);
 }
 
 void pointAttributes() {
@@ -260,7 +172,7 @@ void pointAttributes() {
                           reinterpret_cast<void*>(offsetof(FishMeshVertex, normal)));
     glVertexAttribPointer(ATTRIBUTE_ACROSS, 2, GL_FLOAT, GL_FALSE, meshStride,
                           reinterpret_cast<void*>(offsetof(FishMeshVertex, across)));
-    constexpr GLsizei instanceStride = kInstanceFloats * sizeof(float);
+    constexpr GLsizei instanceStride = kSchoolRecordFloats * sizeof(float);
     glBindBuffer(GL_ARRAY_BUFFER, objects.instanceBuffer);
     for (GLuint row = 0; row < 4; ++row) {
         GLuint attribute = ATTRIBUTE_MODEL_ROW0 + row;
