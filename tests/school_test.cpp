@@ -113,7 +113,7 @@ TEST(School, HandsOnTheStateOneFishAtATimeHandsOn) {
         SCOPED_TRACE("what the fish pass left");
         expectSameState(instancedAfter, afterFish);
     }
-    // As the spec of a fish step has it: no program, back faces culled,
+    // What a fish step leaves: no program, back faces culled,
     // blending on, the matrix as found; and no array left on for the sand.
     EXPECT_EQ(instancedAfter.program, 0);
     EXPECT_EQ(instancedAfter.cullFace, GL_BACK);
