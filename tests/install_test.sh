@@ -64,7 +64,7 @@ grep -q '"Id": "example.marivelle.wallpaper"' "$plugin/metadata.json" || fail "n
 for file in contents/ui/main.qml contents/ui/config.qml contents/config/main.xml; do
   [ -f "$plugin/$file" ] || fail "the Plasma wallpaper plugin lacks $file"
 done
-for type in $(sed -n 's/^ *\([A-Z][A-Za-z0-9]*\) {$/\1/p' "$plugin"/contents/ui/*.qml | sort -u); do
+for type in $(sed -n 's/^ *\([A-Z][A-Za-z0-9]*\) {}\{0,1\}$/\1/p' "$plugin"/contents/ui/*.qml | sort -u); do
   case "$type" in
   Item | Rectangle | Text | Loader | Timer | QtObject | Component | WaylandCompositor | WaylandOutput | XdgShell | \
     XdgDecorationManagerV1 | ShellSurfaceItem) ;;

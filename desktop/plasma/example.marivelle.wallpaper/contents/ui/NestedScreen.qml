@@ -1,8 +1,7 @@
-// A Wayland compositor with one output, the size of this item, and room for
-// one window: the program's, shown fullscreen and filling the item. Nothing
+// Shows the marivelle program, run with OPTIONS, filling this item: the
+// only window of a Wayland compositor whose one output is the size of
+// HOSTWINDOW (a Stage, which outlives this item; see there). Nothing
 // reaches it from the user: clicks, keys and drags belong to the desktop.
-// Its socket has a name of its own (never "wayland-N"), so that no other
-// program takes it for the session's compositor.
 import QtQuick 2.15
 import QtWayland.Compositor 1.3
 
@@ -10,10 +9,12 @@ Item {
     id: screen
 
     property var hostWindow
+    property var options: []
     // False stops the program (SIGSTOP) and true lets it go on (SIGCONT):
     // a stopped program costs nothing, and picks up where it was.
     property bool seen: true
-    readonly property alias socketName: compositor.socketName
+    readonly property string failure: stage ? stage.failure : ""
+    property var stage: null
     property var shown: null
 
     function pictureSize() {
@@ -38,9 +39,34 @@ Item {
         }
     }
 
+    // Shows the window XDGSURFACE, the newest and so the program's: one that
+    // went on running after being replaced is let go.
+    function show(xdgSurface) {
+        const previous = shown;
+        shown = windowItem.createObject(views, { shellSurface: xdgSurface });
+        if (previous) {
+            const client = clientOf(previous);
+            previous.destroy();
+            if (client && client !== clientOf(shown)) {
+                stage.destroyClient(client);
+            }
+        }
+        configure();
+        applySeen();
+    }
+
     onWidthChanged: configure()
     onHeightChanged: configure()
     onSeenChanged: applySeen()
+    onOptionsChanged: {
+        if (stage) {
+            stage.options = options;
+        }
+    }
+
+    Component.onCompleted: {
+        stage = stageComponent.createObject(hostWindow, { hostWindow: hostWindow, screen: screen, options: options });
+    }
 
     Component.onDestruction: {
         // A stopped program would not notice that its compositor is gone.
@@ -48,47 +74,20 @@ Item {
         if (client) {
             client.kill(18);  // SIGCONT
         }
+        if (stage) {
+            stage.retire();
+        }
     }
 
-    // The program's window is shown in here. Declared before the compositor,
-    // it is destroyed before it: a view that outlives its output crashes.
+    // The program's window is shown in here.
     Item {
         id: views
         anchors.fill: parent
     }
 
-    WaylandCompositor {
-        id: compositor
-
-        socketName: "marivelle-" + Date.now().toString(36) + "-" + Math.floor(Math.random() * 1e9).toString(36)
-
-        WaylandOutput {
-            window: screen.hostWindow
-            sizeFollowsWindow: true
-        }
-
-        XdgShell {
-            onToplevelCreated: (toplevel, xdgSurface) => {
-                // The newest window is the program's: one that went on
-                // running after being replaced is let go.
-                const previous = screen.shown;
-                screen.shown = windowItem.createObject(views, { shellSurface: xdgSurface });
-                if (previous) {
-                    const client = screen.clientOf(previous);
-                    previous.destroy();
-                    if (client && client !== screen.clientOf(screen.shown)) {
-                        compositor.destroyClient(client);
-                    }
-                }
-                screen.configure();
-                screen.applySeen();
-            }
-        }
-
-        // The program draws no decorations of its own.
-        XdgDecorationManagerV1 {
-            preferredMode: XdgToplevel.ServerSideDecoration
-        }
+    Component {
+        id: stageComponent
+        Stage {}
     }
 
     Component {

@@ -14,6 +14,9 @@ Item {
     property string socketName
     property var options: []
     property string failure: ""
+    // False once the wallpaper is going: the program that runs is left
+    // running (its owner ends it), and none is started again.
+    property bool active: true
 
     // The data engine's source of the program that runs, "" when none does.
     property string running: ""
@@ -37,9 +40,12 @@ Item {
     }
 
     function start() {
+        if (!active) {
+            return;
+        }
         stop();
         restartTimer.stop();
-        if (socketName === "" || failure !== "") {
+        if (socketName === "" || options.length === 0 || failure !== "") {
             return;
         }
         runningOptions = options.join(" ");

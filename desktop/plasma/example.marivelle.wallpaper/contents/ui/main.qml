@@ -37,28 +37,25 @@ Item {
         sourceComponent: NestedScreen {
             hostWindow: root.hostWindow
             seen: root.seen
+            options: ["--embedded",
+                      "--fish", String(Math.round(root.settings.FishCount)),
+                      "--speed", String(Number(root.settings.Speed)),
+                      "--max-fps", String(Math.round(root.settings.FrameRate)),
+                      "--battery-fps", String(Math.round(root.settings.BatteryFrameRate))]
         }
     }
 
-    Renderer {
-        id: renderer
-        socketName: screenLoader.item ? screenLoader.item.socketName : ""
-        options: ["--embedded",
-                  "--fish", String(Math.round(root.settings.FishCount)),
-                  "--speed", String(Number(root.settings.Speed)),
-                  "--max-fps", String(Math.round(root.settings.FrameRate)),
-                  "--battery-fps", String(Math.round(root.settings.BatteryFrameRate))]
-    }
+    readonly property string failure: screenLoader.item ? screenLoader.item.failure : ""
 
     // What the user reads once the program would not stay up.
     Text {
         anchors.centerIn: parent
         width: Math.min(parent.width * 0.8, 900)
-        visible: renderer.failure !== ""
+        visible: root.failure !== ""
         color: "#d0e4ff"
         font.pixelSize: 20
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap
-        text: "Marivelle: " + renderer.failure
+        text: "Marivelle: " + root.failure
     }
 }
